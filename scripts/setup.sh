@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and running Tarnwick need.
+# Cheap to call every time: when every package is present it installs nothing.
+set -euo pipefail
+
+PACKAGES=(
+  # building
+  build-essential cmake ninja-build pkg-config
+  # tests, benchmarks, fuzzing
+  googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  # image files
+  zlib1g-dev libpng-dev libjpeg-dev
+  # peers measured by the benchmarks
+  libpixman-1-dev
+)
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+  if [[ "$status" != "install ok installed" ]]; then
+    missing+=("$pkg")
+  fi
+done
+
+if [[ ${#missing[@]} -eq 0 ]]; then
+  exit 0
+fi
+
+echo "setup.sh: installing missing packages: ${missing[*]}"
+if [[ $(id -u) -eq 0 ]]; then
+  sudo_cmd=()
+elif command -v sudo >/dev/null; then
+  sudo_cmd=(sudo)
+else
+  echo "setup.sh: need root or sudo to install: ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -q
+"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+echo "setup.sh: done"

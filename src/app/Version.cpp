@@ -1,0 +1,7 @@
+#include "app/Version.h"
+
+namespace ravix {
+
+const char* ProductVersionText() { return TARNWICK_VERSION; }
+
+} // namespace ravix

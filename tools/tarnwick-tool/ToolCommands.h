@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Each command group takes the arguments after its own name and returns the exit status:
+// 0 success, 1 failure of the operation, 2 a usage error (after printing the usage text).
+namespace tarnwick::tool {
+
+using Args = std::vector<std::string>;
+
+int RunPakCommand(const Args& args);
+int RunXmlCommand(const Args& args);
+
+// Prints the usage text to stderr and returns 2.
+int UsageError();
+const char* UsageText();
+
+} // namespace tarnwick::tool

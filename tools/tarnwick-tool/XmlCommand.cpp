@@ -1,0 +1,7 @@
+#include "ToolCommands.h"
+
+namespace tarnwick::tool {
+
+int RunXmlCommand(const Args&) { return UsageError(); }
+
+} // namespace tarnwick::tool

@@ -1,0 +1,40 @@
+#include "ToolCommands.h"
+
+#include <cstdio>
+
+namespace tarnwick::tool {
+
+const char* UsageText() {
+    return "usage: tarnwick-tool COMMAND ...\n"
+           "\n"
+           "  pak build OUT.pak DIR   archive every file below DIR\n"
+           "  pak list FILE.pak       list the entries: size, a tab, the stored name\n"
+           "  pak cat FILE.pak NAME   write an entry's bytes to standard output\n"
+           "  xml dump FILE           print one line per markup item\n"
+           "  --help                  print this text\n";
+}
+
+int UsageError() {
+    std::fputs(UsageText(), stderr);
+    return 2;
+}
+
+} // namespace tarnwick::tool
+
+int main(int argc, char** argv) {
+    using namespace tarnwick::tool;
+    Args args(argv + 1, argv + argc);
+    if (args.empty())
+        return UsageError();
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::fputs(UsageText(), stdout);
+        return 0;
+    }
+    const std::string group = args[0];
+    args.erase(args.begin());
+    if (group == "pak")
+        return RunPakCommand(args);
+    if (group == "xml")
+        return RunXmlCommand(args);
+    return UsageError();
+}
