@@ -59,7 +59,9 @@ void Transform::MakeComplex() {
     if (mMatrixOnly) {
         return;
     }
-    GetMatrix();
+    if (mMatrixDirty) {
+        BuildMatrix();
+    }
     mMatrixOnly = true;
 }
 
