@@ -101,6 +101,11 @@ public:
     std::unique_ptr<uint8_t[]> mRLAdditiveData;
     bool mPixelsChanged = false;
     RavixAppBase* mApp = nullptr;
+
+private:
+    // Writes the pixels of the palette form or the native alpha data (transparent black when
+    // neither exists) into an array of width * height words.
+    void ConvertPixelsInto(uint32_t* bits) const;
 };
 
 } // namespace ravix
