@@ -214,8 +214,9 @@ TEST_F(WidgetManagerTest, ModalDialogBlocksMouseAndFocusBeneathWhileAllStillUpda
     mManager.MouseUp(6, 6, 1);
     mManager.MouseMove(45, 45);
     mManager.RunUpdate();
-    EXPECT_EQ(Take(),
-              (Log{"b:Enter", "b:Move 5,5", "S:Update", "f:Update", "D:Update", "b:Update"}));
+    mManager.DrawDirty();
+    EXPECT_EQ(Take(), (Log{"b:Enter", "b:Move 5,5", "S:Update", "f:Update", "D:Update", "b:Update",
+                           "S:Draw", "f:Draw", "D:Draw", "b:Draw"}));
     EXPECT_EQ(mManager.WidgetAt(80, 80), nullptr); // the screen lies beneath the dialog too
     mManager.FocusWidget(&button);
 
@@ -227,6 +228,14 @@ TEST_F(WidgetManagerTest, ModalDialogBlocksMouseAndFocusBeneathWhileAllStillUpda
     EXPECT_TRUE(mManager.mModalStack.empty());
     EXPECT_EQ(mManager.mKeyboardFocus, &field); // the focus before the dialog returns
     EXPECT_EQ(mManager.WidgetAt(80, 80), &screen);
+}
+
+TEST_F(WidgetManagerTest, ModalChildBlocksTheMouseOnItsOwnParent) {
+    RecordingWidget& screen = Add("S", {0, 0, 100, 100});
+    RecordingWidget& dialog = Add(screen, "d", {40, 40, 20, 20});
+    mManager.PushModal(&dialog);
+    EXPECT_EQ(mManager.WidgetAt(10, 10), nullptr); // the parent is drawn beneath its dialog
+    EXPECT_EQ(mManager.WidgetAt(45, 45), &dialog);
 }
 
 TEST_F(WidgetManagerTest, NestedModalsRestoreEachOther) {

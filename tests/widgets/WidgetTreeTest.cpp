@@ -25,6 +25,14 @@ public: // the table cases below reach the fixture through a reference
         mManager.InsertChild(w.get());
         return *w;
     }
+    // A, B, E with stack order 0, C with -1 and D with 1, added in letter order.
+    void AddMixedOrders() {
+        Add("A");
+        Add("B");
+        Add("C", {}, -1);
+        Add("D", {}, 1);
+        Add("E");
+    }
     std::string Order(const WidgetContainer& parent) const {
         std::string names;
         for (const Widget* w : parent.GetChildren()) {
@@ -52,11 +60,7 @@ public: // the table cases below reach the fixture through a reference
 };
 
 TEST_F(WidgetTreeTest, ChildrenAreOrderedByStackOrderThenByInsertion) {
-    Add("A");
-    Add("B");
-    Add("C", {}, -1);
-    Add("D", {}, 1);
-    Add("E");
+    AddMixedOrders();
     EXPECT_EQ(Order(mManager), "CABED");
     mManager.InsertChild(mWidgets["A"].get()); // already a child: nothing changes
     EXPECT_EQ(Order(mManager), "CABED");
@@ -80,11 +84,7 @@ TEST_F(WidgetTreeTest, ReorderingStaysInsideTheStackOrderGroup) {
         };
     for (const Case& c : cases) {
         mWidgets.clear();
-        Add("A");
-        Add("B");
-        Add("C", {}, -1);
-        Add("D", {}, 1);
-        Add("E");
+        AddMixedOrders();
         Widget* w = mWidgets[std::string(1, c.w)].get();
         Widget* ref = c.ref != 0 ? mWidgets[std::string(1, c.ref)].get() : nullptr;
         std::string op = c.operation;
