@@ -169,6 +169,41 @@ TEST(RasteriserTest, BlitImagePaths) {
     }
 }
 
+// The run-length path's blend written out channel by channel:
+// (d * (256 - a) >> 8) + (a * c >> 8), alpha 255.
+uint32_t OverOpaqueReference(uint32_t dest, uint32_t source) {
+    uint32_t a = source >> 24;
+    uint32_t result = 0xFF000000;
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint32_t d = (dest >> shift) & 0xFF;
+        uint32_t c = (source >> shift) & 0xFF;
+        result |= (((d * (256 - a)) >> 8) + ((a * c) >> 8)) << shift;
+    }
+    return result;
+}
+
+TEST(RasteriserTest, RunLengthPathBlendsEveryChannelOnItsOwn) {
+    // Green 1 over green 1 at alpha 128: 0 + 0, where a shared shift would give 1.
+    auto one = MakeImage(1, 1, {0x80000100});
+    auto dest = Destination(0xFF000100, true, 1);
+    dest->BlitImage(one.get(), 0, 0, Rect(0, 0, 1, 1), kOpaqueWhite, DrawMode::Normal);
+    EXPECT_EQ(PixelAt(*dest, 0, 0), 0xFF000000u);
+
+    // A long partial run, blended several pixels at a time.
+    std::vector<uint32_t> source(23);
+    std::vector<uint32_t> backdrop(23);
+    for (uint32_t i = 0; i < 23; ++i) {
+        source[i] = (1 + i * 11) << 24 | (i * 37 % 256) << 16 | (255 - i * 5) << 8 | (i * 90 % 256);
+        backdrop[i] = 0xFF000000 | (i * 71 % 256) << 16 | (i * 13 % 256) << 8 | (255 - i);
+    }
+    auto image = MakeImage(23, 1, source);
+    auto target = MakeImage(23, 1, backdrop);
+    target->BlitImage(image.get(), 0, 0, Rect(0, 0, 23, 1), kOpaqueWhite, DrawMode::Normal);
+    for (int i = 0; i < 23; ++i) {
+        EXPECT_EQ(PixelAt(*target, i, 0), OverOpaqueReference(backdrop[i], source[i])) << i;
+    }
+}
+
 TEST(RasteriserTest, ColourisedBlitSkipsPixelsWhoseAlphaRoundsToZero) {
     auto image = MakeImage(2, 1, {0x01FFFFFF, 0xFFC8C8C8});
     auto dest = Destination(0xFF000000, false, 2);

@@ -92,6 +92,30 @@ TEST(TriangleFillerTest, ScaledQuadCoversItsAreaWithEachTexelTwice) {
     }
 }
 
+TEST(TriangleFillerTest, ScaledQuadBlendsPartialTexelsLikeTheRunLengthBlit) {
+    std::vector<uint32_t> texels(9);
+    for (uint32_t i = 0; i < 9; ++i) {
+        texels[i] = (20 + i * 25) << 24 | (i * 30) << 16 | (250 - i * 20) << 8 | (i * 7);
+    }
+    auto image = MakeImage(9, 1, texels);
+    auto dest = MakeFilled(18, 2, 0xFF204060);
+    dest->FixTransparencyFlags(false, false);
+    dest->BlitMatrix(image.get(), 9.0f, 1.0f, Matrix3::Scale(2.0f, 2.0f), kNoClip, kOpaqueWhite,
+                     DrawMode::Normal, Rect(0, 0, 9, 1), false);
+    for (int x = 0; x < 18; ++x) {
+        uint32_t s = texels[x / 2];
+        uint32_t a = s >> 24;
+        uint32_t expected = 0xFF000000;
+        for (int shift = 0; shift < 24; shift += 8) {
+            uint32_t d = (0xFF204060u >> shift) & 0xFF;
+            uint32_t c = (s >> shift) & 0xFF;
+            expected |= (((d * (256 - a)) >> 8) + ((a * c) >> 8)) << shift;
+        }
+        EXPECT_EQ(PixelAt(*dest, x, 0), expected) << x;
+        EXPECT_EQ(PixelAt(*dest, x, 1), expected) << x;
+    }
+}
+
 TEST(TriangleFillerTest, ModulationAlphaScalesTheTexelAlpha) {
     auto image = MakeFilled(4, 4, 0xFFFFFFFF);
     struct Case {
