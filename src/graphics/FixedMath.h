@@ -20,6 +20,13 @@ inline int64_t CeilDiv(int64_t a, int64_t b) {
     return -FloorDiv(-a, b);
 }
 
+// Nearest integer (halves round up), without a library call.
+inline int64_t RoundToInt64(double value) {
+    double shifted = value + 0.5;
+    int64_t truncated = static_cast<int64_t>(shifted);
+    return truncated - (static_cast<double>(truncated) > shifted ? 1 : 0);
+}
+
 // The indices i in [0, count) with low <= start + i * step <= high, as a half-open range
 // [first, last); first == last when there are none. Computed by division, so loops over the
 // range need no per-pixel bounds checks.

@@ -297,6 +297,8 @@ void Graphics::DrawImageTransformed(Image* image, const Transform& transform, co
         DrawImageWithMatrix(image, transform.GetMatrix(), srcRect, x, y);
         return;
     }
+    // Positions are those of the image's top left corner, as for DrawImage: a picture centred
+    // on whole pixels lands on whole pixels on every path, simple or matrix.
     float halfWidth = srcRect.mWidth / 2.0f;
     float halfHeight = srcRect.mHeight / 2.0f;
     float postX = x + transform.GetPostTransX();
@@ -304,12 +306,12 @@ void Graphics::DrawImageTransformed(Image* image, const Transform& transform, co
     if (transform.HasRotation()) {
         float centerX = halfWidth - transform.GetPreTransX();
         float centerY = halfHeight - transform.GetPreTransY();
-        DrawImageRotated(image, postX - centerX + 0.5f, postY - centerY + 0.5f,
-                         transform.GetRotation(), centerX, centerY, srcRect);
+        DrawImageRotated(image, postX - centerX, postY - centerY, transform.GetRotation(), centerX,
+                         centerY, srcRect);
         return;
     }
-    float left = postX + transform.GetPreTransX() - halfWidth + 0.5f;
-    float top = postY + transform.GetPreTransY() - halfHeight + 0.5f;
+    float left = postX + transform.GetPreTransX() - halfWidth;
+    float top = postY + transform.GetPreTransY() - halfHeight;
     if (!transform.HasScale()) {
         DrawImageSubpixel(image, left, top, srcRect);
         return;
@@ -317,7 +319,8 @@ void Graphics::DrawImageTransformed(Image* image, const Transform& transform, co
     float scaleX = transform.GetScaleX();
     float scaleY = transform.GetScaleY();
     if (scaleX == -1.0f && scaleY == 1.0f) {
-        DrawImageFlipped(image, static_cast<int>(left), static_cast<int>(top), srcRect);
+        DrawImageFlipped(image, static_cast<int>(std::floor(left + 0.5f)),
+                         static_cast<int>(std::floor(top + 0.5f)), srcRect);
         return;
     }
     // A mirror with another vertical scale is stretched to the mirrored size.

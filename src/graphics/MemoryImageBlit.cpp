@@ -79,7 +79,17 @@ void BlitRuns(uint32_t* destBits, int destWidth, int sourceWidth, const uint8_t*
                     read.Copy(dest + i, src + i, run);
                 }
             } else if (alpha != 0) {
-                for (int k = 0; k < run; ++k) {
+                int k = 0;
+#if defined(__SSE2__)
+                if constexpr (!Mirror) {
+                    for (; k + 4 <= run; k += 4) {
+                        __m128i pixels = read.Load4(src + i + k);
+                        auto* d = reinterpret_cast<__m128i*>(dest + i + k);
+                        _mm_storeu_si128(d, blend::OverOpaquePartial4(_mm_loadu_si128(d), pixels));
+                    }
+                }
+#endif
+                for (; k < run; ++k) {
                     uint32_t pixel = read(src + i + k);
                     uint32_t& d = Mirror ? dest[area.mWidth - 1 - i - k] : dest[i + k];
                     d = blend::OverOpaque(d, pixel, pixel >> 24);

@@ -122,9 +122,19 @@ void MemoryImage::ClearRect(const Rect& rect) {
     PixelsChanged();
 }
 
+// Coordinates that convert to int safely; anything else (NaN, huge values) draws nothing.
+static bool InIntRange(double x1, double y1, double x2, double y2) {
+    const double limit = 1e9;
+    return std::fabs(x1) < limit && std::fabs(y1) < limit && std::fabs(x2) < limit &&
+           std::fabs(y2) < limit;
+}
+
 // Horizontal and vertical lines of both line kinds are plain fills.
 static bool FillStraightLine(MemoryImage& image, double x1, double y1, double x2, double y2,
                              const Color& color, DrawMode mode) {
+    if (!InIntRange(x1, y1, x2, y2)) {
+        return true; // nothing to draw
+    }
     int ix1 = static_cast<int>(x1);
     int iy1 = static_cast<int>(y1);
     int ix2 = static_cast<int>(x2);
@@ -140,12 +150,15 @@ static bool FillStraightLine(MemoryImage& image, double x1, double y1, double x2
     return false;
 }
 
+// The pixels to walk a slanted line on; null when the line was a fill or there are no pixels.
+static uint32_t* SlantedLinePixels(MemoryImage& image, double x1, double y1, double x2, double y2,
+                                   const Color& color, DrawMode mode) {
+    return FillStraightLine(image, x1, y1, x2, y2, color, mode) ? nullptr : image.GetPixels();
+}
+
 void MemoryImage::DrawLine(double x1, double y1, double x2, double y2, const Color& color,
                            DrawMode mode) {
-    if (FillStraightLine(*this, x1, y1, x2, y2, color, mode)) {
-        return;
-    }
-    uint32_t* bits = GetPixels();
+    uint32_t* bits = SlantedLinePixels(*this, x1, y1, x2, y2, color, mode);
     if (!bits) {
         return;
     }
@@ -182,10 +195,7 @@ void MemoryImage::DrawLine(double x1, double y1, double x2, double y2, const Col
 
 void MemoryImage::DrawSmoothLine(double x1, double y1, double x2, double y2, const Color& color,
                                  DrawMode mode) {
-    if (FillStraightLine(*this, x1, y1, x2, y2, color, mode)) {
-        return;
-    }
-    uint32_t* bits = GetPixels();
+    uint32_t* bits = SlantedLinePixels(*this, x1, y1, x2, y2, color, mode);
     if (!bits) {
         return;
     }

@@ -127,7 +127,10 @@ void MemoryImage::BlitRotated(Image* sourceImage, float x, float y, const Rect& 
         return;
     }
     Rect src = srcRect.Intersection(Rect(0, 0, source->mWidth, source->mHeight));
-    if (src.IsEmpty()) {
+    const float limit = 1e9f;
+    if (src.IsEmpty() ||
+        !(std::fabs(x) < limit && std::fabs(y) < limit && std::fabs(centerX) < limit &&
+          std::fabs(centerY) < limit && std::isfinite(angle))) {
         return;
     }
     // Bounding box of the rectangle rotated about (x + centerX, y + centerY).

@@ -10,6 +10,10 @@
 
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace ravix::blend {
 
 constexpr uint32_t kRedBlue = 0x00FF00FF;
@@ -51,10 +55,32 @@ inline uint32_t OverSecond(uint32_t dest, uint32_t source, uint32_t a) {
     return newAlpha << 24 | MixSecond(dest, source, OverWeight(a, newAlpha));
 }
 
-// Source-over onto a destination taken as opaque: the second form with newAlpha 255, w = a.
+// Source-over onto a destination taken as opaque (the run-length blit): each channel
+// (d * (256 - a) >> 8) + (c * a >> 8), alpha 255.
 inline uint32_t OverOpaque(uint32_t dest, uint32_t source, uint32_t a) {
-    return kOpaque | MixSecond(dest, source, a);
+    uint32_t redBlue = ((((dest & kRedBlue) * (256 - a)) >> 8) & kRedBlue) +
+                       ((((source & kRedBlue) * a) >> 8) & kRedBlue);
+    uint32_t green =
+        ((((dest & kGreen) * (256 - a)) >> 8) & kGreen) + ((((source & kGreen) * a) >> 8) & kGreen);
+    return kOpaque | redBlue | green;
 }
+
+#if defined(__SSE2__)
+// OverOpaque of four pixels at once, each with its own alpha, which must be partial (1..254).
+// Every product fits in 16 bits, so the arithmetic is that of OverOpaque.
+inline __m128i OverOpaquePartial4(__m128i dest, __m128i source) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(256);
+    auto half = [&](__m128i d, __m128i s) {
+        __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+        __m128i kept = _mm_srli_epi16(_mm_mullo_epi16(d, _mm_sub_epi16(full, a)), 8);
+        return _mm_add_epi16(kept, _mm_srli_epi16(_mm_mullo_epi16(s, a), 8));
+    };
+    __m128i low = half(_mm_unpacklo_epi8(dest, zero), _mm_unpacklo_epi8(source, zero));
+    __m128i high = half(_mm_unpackhi_epi8(dest, zero), _mm_unpackhi_epi8(source, zero));
+    return _mm_or_si128(_mm_packus_epi16(low, high), _mm_set1_epi32(static_cast<int>(kOpaque)));
+}
+#endif
 
 // Colour channels multiplied by the colour's channels (c * colour >> 8), alpha byte dropped.
 struct ChannelScale {

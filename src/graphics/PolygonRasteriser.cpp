@@ -71,6 +71,51 @@ Rect TexelBox(const PolygonVertex* vertices, int count, int width, int height) {
     return Rect(x0, y0, x1 - x0 + 1, y1 - y0 + 1);
 }
 
+// The attribute planes of the polygon, from its first three (unclipped) vertices: every
+// triangle of the fan, and every polygon clipped from it, lies in these planes. They are given
+// relative to the origin (a vertex of the clipped polygon, so that values stay small). False
+// when the vertices are collinear or the mapping is out of range.
+bool PlanesOf(const PolygonVertex* v, const uint32_t* colors, double originX, double originY,
+              FillPolygon& polygon) {
+    double dx1 = v[1].mX - v[0].mX;
+    double dy1 = v[1].mY - v[0].mY;
+    double dx2 = v[2].mX - v[0].mX;
+    double dy2 = v[2].mY - v[0].mY;
+    double det = dx1 * dy2 - dx2 * dy1;
+    if (det == 0.0 || !std::isfinite(det)) {
+        return false;
+    }
+    auto plane = [&](double a0, double a1, double a2) {
+        double da1 = a1 - a0;
+        double da2 = a2 - a0;
+        LinearAttribute a{a0, (da1 * dy2 - da2 * dy1) / det, (da2 * dx1 - da1 * dx2) / det};
+        a.mStart = a.At(originX - v[0].mX, originY - v[0].mY);
+        return a;
+    };
+    // Limits that keep every value inside the polygon within the fixed-point ranges of the
+    // fillers; mappings beyond them (thousands of texels per pixel) are not drawn.
+    auto fits = [](const LinearAttribute& a, double maxStart, double maxGradient) {
+        return std::fabs(a.mStart) <= maxStart && std::fabs(a.mDx) <= maxGradient &&
+               std::fabs(a.mDy) <= maxGradient;
+    };
+    polygon.mOriginX = originX;
+    polygon.mOriginY = originY;
+    polygon.mU = plane(v[0].mU, v[1].mU, v[2].mU);
+    polygon.mV = plane(v[0].mV, v[1].mV, v[2].mV);
+    if (!fits(polygon.mU, 1e6, 1e4) || !fits(polygon.mV, 1e6, 1e4)) {
+        return false;
+    }
+    const int shifts[4] = {16, 8, 0, 24}; // red, green, blue, alpha
+    for (int k = 0; k < 4; ++k) {
+        auto channel = [&](int i) { return static_cast<double>((colors[i] >> shifts[k]) & 0xFF); };
+        polygon.mColors[k] = plane(channel(0), channel(1), channel(2));
+        if (!fits(polygon.mColors[k], 255, 1e6)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool IsFinite(const PolygonVertex& v) {
     return std::isfinite(v.mX) && std::isfinite(v.mY) && std::isfinite(v.mU) && std::isfinite(v.mV);
 }
@@ -175,14 +220,15 @@ void PolygonRasteriser::Draw(MemoryImage& dest, MemoryImage& source, const Polyg
 
     FillVertex fixedVertices[kMaxClippedVertices];
     for (int i = 0; i < clippedCount; ++i) {
-        const PolygonVertex& v = clipped[i];
-        fixedVertices[i] = {ToFixed(v.mX), ToFixed(v.mY), ToFixed(v.mU), ToFixed(v.mV),
-                            Color::FromPacked(v.mColor).ToPacked()};
+        fixedVertices[i] = {ToFixed(clipped[i].mX), ToFixed(clipped[i].mY)};
     }
-    for (int i = 1; i + 1 < clippedCount; ++i) {
-        FillVertex triangle[3] = {fixedVertices[0], fixedVertices[i], fixedVertices[i + 1]};
-        filler(target, triangle);
+    FillPolygon polygon;
+    polygon.mVertices = fixedVertices;
+    polygon.mCount = clippedCount;
+    if (!PlanesOf(vertices, colors, clipped[0].mX, clipped[0].mY, polygon)) {
+        return;
     }
+    filler(target, polygon);
 }
 
 } // namespace ravix

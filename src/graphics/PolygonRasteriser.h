@@ -21,8 +21,8 @@ struct PolygonVertex {
 };
 
 // Draws textured polygons (the quads of matrix blits and the triangles of triangle blits) into
-// a MemoryImage: clips them to the clip rectangle, splits them into a fan of triangles and fills
-// each with the filler that the table holds for its features and the destination format.
+// a MemoryImage: clips them to the clip rectangle and fills the fan of triangles of what is left
+// with the filler that the table holds for its features and the destination format.
 class PolygonRasteriser {
 public:
     static constexpr int kMaxVertices = 4;                       // of an input polygon

@@ -5,10 +5,11 @@
 #include "graphics/TriangleFillerTable.h"
 
 #include <algorithm>
-#include <cmath>
+#include <climits>
 #include <cstring>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace ravix {
 
@@ -17,40 +18,14 @@ namespace {
 constexpr int64_t kOne = int64_t{1} << 32; // texel positions are stepped in 32.32
 constexpr double kOneDouble = 4294967296.0;
 
-// An attribute that varies linearly over the triangle: value at vertex 0 and its change per
-// pixel in x and y.
-struct Plane {
-    double mStart = 0.0;
-    double mDx = 0.0;
-    double mDy = 0.0;
-
-    double At(double dx, double dy) const { return mStart + mDx * dx + mDy * dy; }
-};
-
-class TriangleSetup {
-public:
-    explicit TriangleSetup(const FillVertex* v)
-        : mX0(v[0].mX / 65536.0), mY0(v[0].mY / 65536.0), mDx1(v[1].mX / 65536.0 - mX0),
-          mDy1(v[1].mY / 65536.0 - mY0), mDx2(v[2].mX / 65536.0 - mX0),
-          mDy2(v[2].mY / 65536.0 - mY0), mDet(mDx1 * mDy2 - mDx2 * mDy1) {}
-
-    bool IsDegenerate() const { return mDet == 0.0; }
-
-    Plane Make(double a0, double a1, double a2) const {
-        double da1 = a1 - a0;
-        double da2 = a2 - a0;
-        return {a0, (da1 * mDy2 - da2 * mDy1) / mDet, (da2 * mDx1 - da1 * mDx2) / mDet};
-    }
-
-    double mX0, mY0;
-
-private:
-    double mDx1, mDy1, mDx2, mDy2, mDet;
-};
+// The first pixel row or column whose centre lies at or after a 16.16 coordinate.
+int FirstCentreAtOrAfter(int64_t fixed16) {
+    return static_cast<int>((fixed16 + 65535) >> 16);
+}
 
 // Walks an edge from (xa, ya) to (xb, yb) (16.16, ya < yb) row by row with exact integer steps:
 // Column() is the first pixel column whose centre lies at or right of the edge on the current
-// row. Two triangles sharing an edge see the same columns, so no pixel is drawn twice.
+// row. Polygons sharing an edge see the same columns, so no pixel is drawn twice.
 class EdgeWalker {
 public:
     EdgeWalker() = default;
@@ -65,10 +40,7 @@ public:
         mStepRemainder = step - mStepQuotient * mDen;
     }
 
-    int Column() const {
-        int64_t x = mXa + mQuotient + (mRemainder > 0 ? 1 : 0);
-        return static_cast<int>((x + 65535) >> 16);
-    }
+    int Column() const { return FirstCentreAtOrAfter(mXa + mQuotient + (mRemainder > 0 ? 1 : 0)); }
 
     void Step() {
         mQuotient += mStepQuotient;
@@ -88,54 +60,87 @@ private:
     int64_t mStepRemainder = 0;
 };
 
-// Calls span(y, first, last) for every row of the triangle inside the clip, with the pixel
-// columns [first, last) whose centres lie inside (left edges inclusive, right edges exclusive,
-// rows likewise).
-template <class SpanFn>
-void ForEachSpan(const FillVertex* vertices, const Rect& clip, SpanFn&& span) {
-    const FillVertex* v[3] = {&vertices[0], &vertices[1], &vertices[2]};
-    std::sort(v, v + 3, [](const FillVertex* a, const FillVertex* b) { return a->mY < b->mY; });
-    const FillVertex& top = *v[0];
-    const FillVertex& mid = *v[1];
-    const FillVertex& bottom = *v[2];
-    __int128 cross =
-        static_cast<__int128>(int64_t{mid.mX} - top.mX) * (int64_t{bottom.mY} - top.mY) -
-        static_cast<__int128>(int64_t{mid.mY} - top.mY) * (int64_t{bottom.mX} - top.mX);
-    if (cross == 0) {
-        return;
-    }
-    bool shortOnLeft = cross < 0;
-    auto firstRowAt = [](int32_t y) { return static_cast<int>((int64_t{y} + 65535) >> 16); };
-    int rowBegin = std::max(firstRowAt(top.mY), clip.mY);
-    int rowMid = std::max(firstRowAt(mid.mY), rowBegin);
-    int rowEnd = std::min(firstRowAt(bottom.mY), clip.mY + clip.mHeight);
-    rowMid = std::min(rowMid, rowEnd);
-    if (rowBegin >= rowEnd) {
-        return;
-    }
-    EdgeWalker longEdge(top.mX, top.mY, bottom.mX, bottom.mY, rowBegin);
-    int clipLeft = clip.mX;
-    int clipRight = clip.mX + clip.mWidth;
-    auto walk = [&](EdgeWalker& shortEdge, int from, int to) {
-        for (int y = from; y < to; ++y) {
-            int a = longEdge.Column();
-            int b = shortEdge.Column();
-            int left = std::max(shortOnLeft ? b : a, clipLeft);
-            int right = std::min(shortOnLeft ? a : b, clipRight);
-            if (left < right) {
-                span(y, left, right);
+// One side of a convex polygon, followed from the top vertex downwards in one direction.
+class PolygonSide {
+public:
+    PolygonSide(const FillVertex* vertices, int count, int top, int direction)
+        : mVertices(vertices), mCount(count), mCurrent(top), mDirection(direction),
+          mEndRow(FirstCentreAtOrAfter(vertices[top].mY)) {}
+
+    // Moves to the edge that spans the row; false when the side has no such edge.
+    bool Reach(int row) {
+        for (int guard = 0; row >= mEndRow; ++guard) {
+            if (guard == mCount) {
+                return false;
             }
-            longEdge.Step();
-            shortEdge.Step();
+            int next = (mCurrent + mDirection + mCount) % mCount;
+            const FillVertex& p = mVertices[mCurrent];
+            const FillVertex& q = mVertices[next];
+            mCurrent = next;
+            mEndRow = FirstCentreAtOrAfter(q.mY);
+            if (row < mEndRow) {
+                mWalker = EdgeWalker(p.mX, p.mY, q.mX, q.mY, row);
+            }
         }
-    };
-    if (rowBegin < rowMid) {
-        EdgeWalker upper(top.mX, top.mY, mid.mX, mid.mY, rowBegin);
-        walk(upper, rowBegin, rowMid);
+        return true;
     }
-    if (rowMid < rowEnd) {
-        EdgeWalker lower(mid.mX, mid.mY, bottom.mX, bottom.mY, rowMid);
-        walk(lower, rowMid, rowEnd);
+
+    int Column() const { return mWalker.Column(); }
+    void Step() { mWalker.Step(); }
+
+private:
+    const FillVertex* mVertices;
+    int mCount;
+    int mCurrent;
+    int mDirection;
+    int mEndRow;
+    EdgeWalker mWalker;
+};
+
+// Calls span(y, first, last) for every row of the convex polygon inside the clip, with the
+// pixel columns [first, last) whose centres lie inside (left edges inclusive, right edges
+// exclusive, top and bottom likewise): exactly the pixels of the triangles of its fan.
+template <class SpanFn>
+void ForEachSpan(const FillPolygon& polygon, const Rect& clip, SpanFn&& span) {
+    const FillVertex* v = polygon.mVertices;
+    int count = polygon.mCount;
+    int top = 0;
+    int32_t minY = v[0].mY;
+    int32_t maxY = v[0].mY;
+    double area = 0.0;
+    for (int i = 0; i < count; ++i) {
+        const FillVertex& a = v[i];
+        const FillVertex& b = v[(i + 1) % count];
+        area += static_cast<double>(a.mX) * b.mY - static_cast<double>(b.mX) * a.mY;
+        if (a.mY < minY) {
+            minY = a.mY;
+            top = i;
+        }
+        maxY = std::max(maxY, a.mY);
+    }
+    if (area == 0.0) {
+        return;
+    }
+    int rowBegin = std::max(FirstCentreAtOrAfter(minY), clip.mY);
+    int rowEnd = std::min(FirstCentreAtOrAfter(maxY), clip.mY + clip.mHeight);
+    // With y pointing down, a positive area means the vertices run clockwise on screen: going
+    // forwards from the top vertex follows the right side.
+    PolygonSide forward(v, count, top, 1);
+    PolygonSide backward(v, count, top, -1);
+    PolygonSide& right = area > 0 ? forward : backward;
+    PolygonSide& left = area > 0 ? backward : forward;
+    int clipRight = clip.mX + clip.mWidth;
+    for (int y = rowBegin; y < rowEnd; ++y) {
+        if (!left.Reach(y) || !right.Reach(y)) {
+            return;
+        }
+        int first = std::max(left.Column(), clip.mX);
+        int last = std::min(right.Column(), clipRight);
+        if (first < last) {
+            span(y, first, last);
+        }
+        left.Step();
+        right.Step();
     }
 }
 
@@ -185,15 +190,29 @@ struct AdditiveFillOp {
     blend::AdditiveOp mAdd;
 };
 
-// The colour of a pixel from its vertex colour and the modulation colour.
+// The colour of a pixel from its vertex colour (16.16 channels red, green, blue, alpha) and
+// the modulation colour.
 Color CombineColors(const int32_t* channels, const Color& modulation) {
-    auto channel = [](int32_t fixed, int other) {
-        uint32_t c = static_cast<uint32_t>(std::clamp(fixed >> 16, 0, 255));
+    auto channel = [](int32_t fixed16, int other) {
+        uint32_t c = static_cast<uint32_t>(std::clamp(fixed16 >> 16, 0, 255));
         return static_cast<int>((c * (static_cast<uint32_t>(other & 0xFF) + 1)) >> 8);
     };
     return Color(channel(channels[0], modulation.mRed), channel(channels[1], modulation.mGreen),
                  channel(channels[2], modulation.mBlue),
                  channel(channels[3], std::clamp(modulation.mAlpha, 0, 255)));
+}
+
+// Per-polygon tables of a mapping that is the same on every row (no rotation or shear, texels
+// advancing to the right): the texel column of each pixel column, and for each texel column
+// the first pixel column that samples it or a later one. Kept per thread and reused.
+struct ColumnTables {
+    std::vector<int> mTexelOfColumn;
+    std::vector<int> mFirstColumnOfTexel;
+};
+
+ColumnTables& TablesForThisThread() {
+    thread_local ColumnTables tables;
+    return tables;
 }
 
 template <int Features, bool OpaqueDest>
@@ -204,12 +223,8 @@ public:
     static constexpr bool kModulate = (Features & TriangleFillerTable::kModulate) != 0;
     static constexpr bool kBilinear = (Features & TriangleFillerTable::kBilinear) != 0;
 
-    static void Fill(const FillTarget& target, const FillVertex* v) {
-        TriangleSetup setup(v);
-        if (setup.IsDegenerate()) {
-            return;
-        }
-        SoftwareFiller filler(target, setup, v);
+    static void Fill(const FillTarget& target, const FillPolygon& polygon) {
+        SoftwareFiller filler(target, polygon);
         if (target.mMode == DrawMode::Additive) {
             filler.Run(
                 [&](const Color& color) { return AdditiveFillOp(color, target.mWeighByAlpha); });
@@ -223,33 +238,41 @@ public:
     }
 
 private:
-    SoftwareFiller(const FillTarget& target, const TriangleSetup& setup, const FillVertex* v)
-        : mTarget(target), mSetup(setup) {
-        mU = setup.Make(v[0].mU / 65536.0, v[1].mU / 65536.0, v[2].mU / 65536.0);
-        mV = setup.Make(v[0].mV / 65536.0, v[1].mV / 65536.0, v[2].mV / 65536.0);
-        mStepU = std::llround(mU.mDx * kOneDouble);
-        mStepV = std::llround(mV.mDx * kOneDouble);
+    SoftwareFiller(const FillTarget& target, const FillPolygon& polygon)
+        : mTarget(target), mPolygon(polygon),
+          mStepU(fixed::RoundToInt64(polygon.mU.mDx * kOneDouble)),
+          mStepV(fixed::RoundToInt64(polygon.mV.mDx * kOneDouble)) {
         if constexpr (kVertex) {
             for (int k = 0; k < 4; ++k) {
-                int shift = k == 3 ? 24 : 16 - 8 * k; // red, green, blue, alpha
-                auto channel = [&](int i) { return double((v[i].mColor >> shift) & 0xFF); };
-                mColors[k] = setup.Make(channel(0), channel(1), channel(2));
-                mColorSteps[k] = static_cast<int32_t>(std::llround(mColors[k].mDx * 65536.0));
+                mColorSteps[k] =
+                    static_cast<int32_t>(fixed::RoundToInt64(polygon.mColors[k].mDx * 65536.0));
             }
         }
-        mVertices = v;
+    }
+
+    int64_t UAt(double x, double y) const {
+        return fixed::RoundToInt64(mPolygon.mU.At(x - mPolygon.mOriginX, y - mPolygon.mOriginY) *
+                                   kOneDouble);
+    }
+    int64_t VAt(double x, double y) const {
+        return fixed::RoundToInt64(mPolygon.mV.At(x - mPolygon.mOriginX, y - mPolygon.mOriginY) *
+                                   kOneDouble);
+    }
+
+    int ClampTexelX(int64_t u) const {
+        const Rect& box = mTarget.mTexelBox;
+        return static_cast<int>(std::clamp<int64_t>(u >> 32, box.mX, box.mX + box.mWidth - 1));
+    }
+    int ClampTexelY(int64_t v) const {
+        const Rect& box = mTarget.mTexelBox;
+        return static_cast<int>(std::clamp<int64_t>(v >> 32, box.mY, box.mY + box.mHeight - 1));
     }
 
     // Texel at a 32.32 position, nearest, clamped into the texel box when asked.
     template <bool Clamp>
     uint32_t Nearest(int64_t u, int64_t v) const {
-        int x = static_cast<int>(u >> 32);
-        int y = static_cast<int>(v >> 32);
-        if constexpr (Clamp) {
-            const Rect& box = mTarget.mTexelBox;
-            x = std::clamp(x, box.mX, box.mX + box.mWidth - 1);
-            y = std::clamp(y, box.mY, box.mY + box.mHeight - 1);
-        }
+        int x = Clamp ? ClampTexelX(u) : static_cast<int>(u >> 32);
+        int y = Clamp ? ClampTexelY(v) : static_cast<int>(v >> 32);
         return mTarget.mTexels[static_cast<size_t>(y) * mTarget.mTexWidth + x];
     }
 
@@ -260,17 +283,10 @@ private:
     uint32_t Bilinear(int64_t u, int64_t v) const {
         int64_t su = u - kOne / 2;
         int64_t sv = v - kOne / 2;
-        const Rect& box = mTarget.mTexelBox;
-        auto clampX = [&](int64_t x) {
-            return static_cast<int>(std::clamp<int64_t>(x, box.mX, box.mX + box.mWidth - 1));
-        };
-        auto clampY = [&](int64_t y) {
-            return static_cast<int>(std::clamp<int64_t>(y, box.mY, box.mY + box.mHeight - 1));
-        };
-        int x0 = clampX(su >> 32);
-        int x1 = clampX((su >> 32) + 1);
-        int y0 = clampY(sv >> 32);
-        int y1 = clampY((sv >> 32) + 1);
+        int x0 = ClampTexelX(su);
+        int x1 = ClampTexelX(su + kOne);
+        int y0 = ClampTexelY(sv);
+        int y1 = ClampTexelY(sv + kOne);
         uint64_t fx = static_cast<uint64_t>(su >> 16) & 0xFFFF;
         uint64_t fy = static_cast<uint64_t>(sv >> 16) & 0xFFFF;
         uint64_t w[4];
@@ -302,25 +318,146 @@ private:
     }
 
     template <class MakeOp>
-    void Run(MakeOp makeOp) const {
+    void Run(MakeOp makeOp) {
         auto op = makeOp(mTarget.mColor);
-        ForEachSpan(mVertices, mTarget.mClip, [&](int y, int first, int last) {
-            double dx = first - mSetup.mX0;
-            double dy = y - mSetup.mY0;
-            int64_t u = std::llround(mU.At(dx, dy) * kOneDouble);
-            int64_t v = std::llround(mV.At(dx, dy) * kOneDouble);
+        bool rowInvariant = !kBilinear && !kVertex && mPolygon.mU.mDy == 0.0 &&
+                            mPolygon.mV.mDx == 0.0 && mStepU > 0;
+        if (rowInvariant && BuildColumnTables()) {
+            // The texel row advances by a constant step from one pixel row to the next.
+            int64_t stepRow = fixed::RoundToInt64(mPolygon.mV.mDy * kOneDouble);
+            int64_t v = 0;
+            int nextY = INT_MIN;
+            ForEachSpan(mPolygon, mTarget.mClip, [&](int y, int first, int last) {
+                v = y == nextY ? v + stepRow : VAt(first, y);
+                nextY = y + 1;
+                const uint32_t* row =
+                    mTarget.mTexels + static_cast<size_t>(ClampTexelY(v)) * mTarget.mTexWidth;
+                uint32_t* dest = mTarget.mBits + static_cast<size_t>(y) * mTarget.mWidth;
+                TableSpan(op, dest, row, first, last);
+            });
+            return;
+        }
+        ForEachSpan(mPolygon, mTarget.mClip, [&](int y, int first, int last) {
+            int64_t u = UAt(first, y);
+            int64_t v = VAt(first, y);
             uint32_t* dest = mTarget.mBits + static_cast<size_t>(y) * mTarget.mWidth + first;
             int count = last - first;
             if constexpr (kVertex) {
                 int32_t colors[4];
                 for (int k = 0; k < 4; ++k) {
-                    colors[k] = static_cast<int32_t>(std::llround(mColors[k].At(dx, dy) * 65536.0));
+                    colors[k] = static_cast<int32_t>(fixed::RoundToInt64(
+                        mPolygon.mColors[k].At(first - mPolygon.mOriginX, y - mPolygon.mOriginY) *
+                        65536.0));
                 }
                 VertexColorSpan(dest, count, u, v, colors, makeOp);
             } else {
                 Span(op, dest, count, u, v);
             }
         });
+    }
+
+    // Fills the column tables over the polygon's columns inside the clip; false when it has
+    // none.
+    bool BuildColumnTables() {
+        int32_t minX = mPolygon.mVertices[0].mX;
+        int32_t maxX = minX;
+        for (int i = 1; i < mPolygon.mCount; ++i) {
+            minX = std::min(minX, mPolygon.mVertices[i].mX);
+            maxX = std::max(maxX, mPolygon.mVertices[i].mX);
+        }
+        mFirstColumn = std::max(FirstCentreAtOrAfter(minX), mTarget.mClip.mX);
+        int end = std::min(FirstCentreAtOrAfter(maxX) + 1, mTarget.mClip.mX + mTarget.mClip.mWidth);
+        if (mFirstColumn >= end) {
+            return false;
+        }
+        ColumnTables& tables = TablesForThisThread();
+        int columns = end - mFirstColumn;
+        tables.mTexelOfColumn.resize(columns);
+        int64_t u = UAt(mFirstColumn, mPolygon.mOriginY);
+        for (int i = 0; i < columns; ++i, u += mStepU) {
+            tables.mTexelOfColumn[i] = ClampTexelX(u);
+        }
+        const Rect& box = mTarget.mTexelBox;
+        tables.mFirstColumnOfTexel.resize(box.mWidth + 1);
+        int column = 0;
+        for (int t = 0; t <= box.mWidth; ++t) {
+            while (column < columns && tables.mTexelOfColumn[column] < box.mX + t) {
+                ++column;
+            }
+            tables.mFirstColumnOfTexel[t] = column;
+        }
+        mTexelOfColumn = tables.mTexelOfColumn.data() - mFirstColumn;
+        mFirstColumnOfTexel = tables.mFirstColumnOfTexel.data() - box.mX;
+        return true;
+    }
+
+    // A span through the column tables: runs of texels of one alpha class are found from the
+    // texel run lengths; transparent runs are skipped without reading, opaque runs copied.
+    template <class Op>
+    void TableSpan(const Op& op, uint32_t* destRow, const uint32_t* row, int first,
+                   int last) const {
+        const int* texelOf = mTexelOfColumn;
+        auto opaqueRun = [&](int from, int to) {
+            if (std::is_same_v<Op, OverOpaqueDestOp> && mStepU == kOne) {
+                std::memcpy(destRow + from, row + texelOf[from],
+                            static_cast<size_t>(to - from) * sizeof(uint32_t));
+                return;
+            }
+            int x = from;
+            if constexpr (std::is_same_v<Op, OverOpaqueDestOp>) {
+                for (; x + 4 <= to; x += 4) {
+                    uint32_t a = row[texelOf[x]];
+                    uint32_t b = row[texelOf[x + 1]];
+                    uint32_t c = row[texelOf[x + 2]];
+                    uint32_t d = row[texelOf[x + 3]];
+                    destRow[x] = a;
+                    destRow[x + 1] = b;
+                    destRow[x + 2] = c;
+                    destRow[x + 3] = d;
+                }
+            }
+            for (; x < to; ++x) {
+                op.Opaque(destRow[x], row[texelOf[x]]);
+            }
+        };
+        if constexpr (!kBlend) {
+            opaqueRun(first, last);
+        } else {
+            const uint8_t* runs = mTarget.mTexelRuns + (row - mTarget.mTexels);
+            const int boxEnd = mTarget.mTexelBox.mX + mTarget.mTexelBox.mWidth;
+            for (int x = first; x < last;) {
+                int texel = texelOf[x];
+                int runEnd = std::min(texel + runs[texel], boxEnd);
+                int to = std::min(mFirstColumnOfTexel[runEnd] + mFirstColumn, last);
+                uint32_t alpha = row[texel] >> 24;
+                if (alpha == 255) {
+                    opaqueRun(x, to);
+                } else if (alpha != 0) {
+                    PartialRun(op, destRow, row, x, to);
+                }
+                x = to;
+            }
+        }
+    }
+
+    template <class Op>
+    void PartialRun(const Op& op, uint32_t* destRow, const uint32_t* row, int x, int to) const {
+        const int* texelOf = mTexelOfColumn;
+#if defined(__SSE2__)
+        if constexpr (std::is_same_v<Op, OverOpaqueDestOp>) {
+            for (; x + 4 <= to; x += 4) {
+                __m128i texels = _mm_setr_epi32(
+                    static_cast<int>(row[texelOf[x]]), static_cast<int>(row[texelOf[x + 1]]),
+                    static_cast<int>(row[texelOf[x + 2]]), static_cast<int>(row[texelOf[x + 3]]));
+                auto* d = reinterpret_cast<__m128i*>(destRow + x);
+                _mm_storeu_si128(d, blend::OverOpaquePartial4(_mm_loadu_si128(d), texels));
+            }
+        }
+#endif
+        for (; x < to; ++x) {
+            uint32_t texel = row[texelOf[x]];
+            op.Blend(destRow[x], texel, texel >> 24);
+        }
     }
 
     // True when every nearest sample of the span lies inside the texel box.
@@ -334,74 +471,25 @@ private:
         return inside(u, lastU, box.mX, box.mWidth) && inside(v, lastV, box.mY, box.mHeight);
     }
 
+    // A span in any direction, one texel at a time.
     template <class Op>
     void Span(const Op& op, uint32_t* dest, int count, int64_t u, int64_t v) const {
-        if constexpr (kBilinear) {
+        auto each = [&](auto sample) {
             for (int i = 0; i < count; ++i, u += mStepU, v += mStepV) {
-                uint32_t texel = Bilinear(u, v);
-                op.Blend(dest[i], texel, texel >> 24);
-            }
-        } else if (!SpanInsideBox(count, u, v)) {
-            for (int i = 0; i < count; ++i, u += mStepU, v += mStepV) {
-                uint32_t texel = Nearest<true>(u, v);
+                uint32_t texel = sample(u, v);
                 if constexpr (kBlend) {
                     op.Blend(dest[i], texel, texel >> 24);
                 } else {
                     op.Opaque(dest[i], texel);
                 }
-            }
-        } else if (mStepV == 0 && mStepU > 0) {
-            RowSpan(op, dest, count, u, v);
-        } else {
-            for (int i = 0; i < count; ++i, u += mStepU, v += mStepV) {
-                uint32_t texel = Nearest<false>(u, v);
-                if constexpr (kBlend) {
-                    op.Blend(dest[i], texel, texel >> 24);
-                } else {
-                    op.Opaque(dest[i], texel);
-                }
-            }
-        }
-    }
-
-    // A span that reads along one texel row (no rotation), nearest sampling. Runs of equal
-    // alpha class are taken from the texel run lengths: transparent runs are skipped without
-    // reading, opaque runs need no alpha test.
-    template <class Op>
-    void RowSpan(const Op& op, uint32_t* dest, int count, int64_t u, int64_t v) const {
-        size_t rowStart = static_cast<size_t>(v >> 32) * mTarget.mTexWidth;
-        const uint32_t* row = mTarget.mTexels + rowStart;
-        auto opaqueRun = [&](uint32_t* out, int n, int64_t position) {
-            if (std::is_same_v<Op, OverOpaqueDestOp> && mStepU == kOne) {
-                std::memcpy(out, row + (position >> 32), static_cast<size_t>(n) * 4);
-                return;
-            }
-            for (int k = 0; k < n; ++k, position += mStepU) {
-                op.Opaque(out[k], row[position >> 32]);
             }
         };
-        if constexpr (!kBlend) {
-            opaqueRun(dest, count, u);
+        if constexpr (kBilinear) {
+            each([this](int64_t a, int64_t b) { return Bilinear(a, b); });
+        } else if (SpanInsideBox(count, u, v)) {
+            each([this](int64_t a, int64_t b) { return Nearest<false>(a, b); });
         } else {
-            const uint8_t* runs = mTarget.mTexelRuns + rowStart;
-            for (int i = 0; i < count;) {
-                int x = static_cast<int>(u >> 32);
-                int64_t runEnd = int64_t{x + runs[x]} << 32;
-                int n = static_cast<int>(
-                    std::min<int64_t>((runEnd - u + mStepU - 1) / mStepU, count - i));
-                uint32_t alpha = row[x] >> 24;
-                if (alpha == 255) {
-                    opaqueRun(dest + i, n, u);
-                } else if (alpha != 0) {
-                    int64_t position = u;
-                    for (int k = 0; k < n; ++k, position += mStepU) {
-                        uint32_t texel = row[position >> 32];
-                        op.Blend(dest[i + k], texel, texel >> 24);
-                    }
-                }
-                i += n;
-                u += n * mStepU;
-            }
+            each([this](int64_t a, int64_t b) { return Nearest<true>(a, b); });
         }
     }
 
@@ -426,13 +514,13 @@ private:
     }
 
     const FillTarget& mTarget;
-    const TriangleSetup& mSetup;
-    const FillVertex* mVertices = nullptr;
-    Plane mU, mV;
-    int64_t mStepU = 0;
-    int64_t mStepV = 0;
-    Plane mColors[4];
+    const FillPolygon& mPolygon;
+    int64_t mStepU;
+    int64_t mStepV;
     int32_t mColorSteps[4] = {};
+    int mFirstColumn = 0;
+    const int* mTexelOfColumn = nullptr;      // indexed by pixel column
+    const int* mFirstColumnOfTexel = nullptr; // indexed by texel column, relative columns
 };
 
 template <int Features>

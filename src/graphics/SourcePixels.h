@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace ravix {
 
 struct DirectPixels {
@@ -15,6 +19,11 @@ struct DirectPixels {
     void Copy(uint32_t* dest, size_t index, int count) const {
         std::memcpy(dest, mBits + index, static_cast<size_t>(count) * sizeof(uint32_t));
     }
+#if defined(__SSE2__)
+    __m128i Load4(size_t index) const {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(mBits + index));
+    }
+#endif
 
     const uint32_t* mBits;
 };
@@ -26,6 +35,13 @@ struct PalettePixels {
             dest[i] = mPalette[mIndices[index + i]];
         }
     }
+#if defined(__SSE2__)
+    __m128i Load4(size_t index) const {
+        return _mm_setr_epi32(
+            static_cast<int>((*this)(index)), static_cast<int>((*this)(index + 1)),
+            static_cast<int>((*this)(index + 2)), static_cast<int>((*this)(index + 3)));
+    }
+#endif
 
     const uint32_t* mPalette;
     const uint8_t* mIndices;

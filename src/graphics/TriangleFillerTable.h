@@ -9,14 +9,35 @@
 
 namespace ravix {
 
-// A triangle vertex ready for filling: position and texel position in 16.16 fixed point (pixel
-// centres lie on whole numbers; texel k spans [k, k + 1)) and a colour 0xAARRGGBB.
+// A polygon vertex ready for filling: its position in 16.16 fixed point (pixel centres lie on
+// whole numbers).
 struct FillVertex {
     int32_t mX = 0;
     int32_t mY = 0;
-    int32_t mU = 0;
-    int32_t mV = 0;
-    uint32_t mColor = 0;
+};
+
+// A value that varies linearly over a polygon: mStart at the polygon's origin, changing by mDx
+// per pixel to the right and mDy per pixel down.
+struct LinearAttribute {
+    double mStart = 0.0;
+    double mDx = 0.0;
+    double mDy = 0.0;
+
+    double At(double dx, double dy) const { return mStart + mDx * dx + mDy * dy; }
+};
+
+// A convex polygon (the fan of triangles of one clipped quad or triangle) and its attributes:
+// texel position (texel k spans [k, k + 1)) and the colour channels red, green, blue, alpha
+// (0..255, used with vertex colours). All triangles of the fan lie in the same planes, so one
+// pass of spans fills exactly the pixels of its triangles.
+struct FillPolygon {
+    const FillVertex* mVertices = nullptr;
+    int mCount = 0;
+    double mOriginX = 0.0;
+    double mOriginY = 0.0;
+    LinearAttribute mU;
+    LinearAttribute mV;
+    LinearAttribute mColors[4];
 };
 
 // What a filler draws into and samples from.
@@ -35,9 +56,9 @@ struct FillTarget {
     bool mWeighByAlpha = false; // additive mode: the source has partial alpha
 };
 
-using TriangleFiller = void (*)(const FillTarget& target, const FillVertex* vertices);
+using TriangleFiller = void (*)(const FillTarget& target, const FillPolygon& polygon);
 
-// The fillers of textured and coloured triangles, indexed by five feature bits and the
+// The fillers of textured and coloured triangle fans, indexed by five feature bits and the
 // destination pixel format. An entry without a filler draws nothing.
 class TriangleFillerTable {
 public:

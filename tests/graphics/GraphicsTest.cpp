@@ -227,16 +227,16 @@ TEST_F(GraphicsTest, TransformedImagesPickThePathOfTheirTransform) {
          "BlitMatrix 51,42 [0.9 0 0; 0 0.9 0] clip (0,0 100x80) #FFFFFFFF src (0,0 20x10) "
          "blend 0"},
         {"rotation", [](Transform& t) { t.Rotate(0.5f); },
-         "BlitRotated 41.5,37.5 src (0,0 20x10) clip (0,0 100x80) #FFFFFFFF angle 0.5 centre "
+         "BlitRotated 41,37 src (0,0 20x10) clip (0,0 100x80) #FFFFFFFF angle 0.5 centre "
          "10,5"},
         {"translated rotation",
          [](Transform& t) {
              t.Translate(3, 4);
              t.Rotate(0.5f);
          },
-         "BlitRotated 44.5,41.5 src (0,0 20x10) clip (0,0 100x80) #FFFFFFFF angle 0.5 centre 7,1"},
+         "BlitRotated 44,41 src (0,0 20x10) clip (0,0 100x80) #FFFFFFFF angle 0.5 centre 7,1"},
         {"identity", [](Transform&) {},
-         "BlitImageSubpixel 41.5,37.5 src (0,0 20x10) clip (0,0 100x80) #FFFFFFFF"},
+         "BlitImageSubpixel 41,37 src (0,0 20x10) clip (0,0 100x80) #FFFFFFFF"},
         {"mirror", [](Transform& t) { t.Scale(-1, 1); },
          "BlitFlipped 41,37 src (0,0 20x10) #FFFFFFFF"},
         {"scale", [](Transform& t) { t.Scale(2, 0.5f); },

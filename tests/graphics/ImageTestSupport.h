@@ -10,6 +10,9 @@
 
 namespace ravix::testing {
 
+// A clip rectangle larger than every test image.
+inline constexpr Rect kNoClip(0, 0, 1000, 1000);
+
 // An image whose pixels are all value.
 inline std::unique_ptr<MemoryImage> MakeFilled(int width, int height, uint32_t value) {
     auto image = std::make_unique<MemoryImage>();
@@ -24,6 +27,33 @@ inline std::unique_ptr<MemoryImage> MakeImage(int width, int height,
     auto image = std::make_unique<MemoryImage>();
     image->SetPixels(pixels.data(), width, height, true);
     return image;
+}
+
+// A destination image whose flags choose the blit path: opaque destinations (neither alpha nor
+// transparency) take the run-length path.
+inline std::unique_ptr<MemoryImage>
+MakeDestination(int width, int height, const std::vector<uint32_t>& pixels, bool opaque) {
+    auto image = MakeImage(width, height, pixels);
+    image->FixTransparencyFlags(!opaque, !opaque);
+    return image;
+}
+
+inline std::unique_ptr<MemoryImage> MakeDestination(int width, int height, uint32_t fill,
+                                                    bool opaque) {
+    return MakeDestination(
+        width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height, fill), opaque);
+}
+
+// The pixels with every row reversed.
+inline std::vector<uint32_t> MirroredRows(const std::vector<uint32_t>& pixels, int width,
+                                          int height) {
+    std::vector<uint32_t> mirrored(pixels.size());
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            mirrored[y * width + x] = pixels[y * width + (width - 1 - x)];
+        }
+    }
+    return mirrored;
 }
 
 inline std::vector<uint32_t> PixelsOf(MemoryImage& image) {

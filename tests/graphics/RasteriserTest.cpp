@@ -11,13 +11,14 @@
 namespace ravix {
 namespace {
 
+using testing::kNoClip;
+using testing::MakeDestination;
 using testing::MakeFilled;
 using testing::MakeImage;
+using testing::MirroredRows;
 using testing::MixedPixels;
 using testing::PixelAt;
 using testing::PixelsOf;
-
-constexpr Rect kNoClip(0, 0, 1000, 1000);
 
 TEST(RasteriserTest, FillRectBlendsWithTheFirstSourceOverForm) {
     struct Case {
@@ -127,11 +128,9 @@ TEST(RasteriserTest, CoverageSpansSkipZeroCoverageAndKeepTheirPlace) {
                                                        0, 0, 0, 0, 0}));
 }
 
-// Destination flags select the blit path: opaque destinations take the run-length path.
+// A one-row destination of one colour.
 std::unique_ptr<MemoryImage> Destination(uint32_t fill, bool opaque, int width = 3) {
-    auto image = MakeFilled(width, 1, fill);
-    image->FixTransparencyFlags(!opaque, !opaque);
-    return image;
+    return MakeDestination(width, 1, fill, opaque);
 }
 
 TEST(RasteriserTest, BlitImagePaths) {
@@ -166,6 +165,41 @@ TEST(RasteriserTest, BlitImagePaths) {
         auto dest = Destination(c.mDest, c.mOpaqueDest);
         dest->BlitImage(image.get(), 0, 0, Rect(0, 0, 3, 1), c.mColor, DrawMode::Normal);
         EXPECT_EQ(PixelsOf(*dest), c.mExpected) << c.mName;
+    }
+}
+
+// The run-length path's blend written out channel by channel:
+// (d * (256 - a) >> 8) + (a * c >> 8), alpha 255.
+uint32_t OverOpaqueReference(uint32_t dest, uint32_t source) {
+    uint32_t a = source >> 24;
+    uint32_t result = 0xFF000000;
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint32_t d = (dest >> shift) & 0xFF;
+        uint32_t c = (source >> shift) & 0xFF;
+        result |= (((d * (256 - a)) >> 8) + ((a * c) >> 8)) << shift;
+    }
+    return result;
+}
+
+TEST(RasteriserTest, RunLengthPathBlendsEveryChannelOnItsOwn) {
+    // Green 1 over green 1 at alpha 128: 0 + 0, where a shared shift would give 1.
+    auto one = MakeImage(1, 1, {0x80000100});
+    auto dest = Destination(0xFF000100, true, 1);
+    dest->BlitImage(one.get(), 0, 0, Rect(0, 0, 1, 1), kOpaqueWhite, DrawMode::Normal);
+    EXPECT_EQ(PixelAt(*dest, 0, 0), 0xFF000000u);
+
+    // A long partial run, blended several pixels at a time.
+    std::vector<uint32_t> source(23);
+    std::vector<uint32_t> backdrop(23);
+    for (uint32_t i = 0; i < 23; ++i) {
+        source[i] = (1 + i * 11) << 24 | (i * 37 % 256) << 16 | (255 - i * 5) << 8 | (i * 90 % 256);
+        backdrop[i] = 0xFF000000 | (i * 71 % 256) << 16 | (i * 13 % 256) << 8 | (255 - i);
+    }
+    auto image = MakeImage(23, 1, source);
+    auto target = MakeImage(23, 1, backdrop);
+    target->BlitImage(image.get(), 0, 0, Rect(0, 0, 23, 1), kOpaqueWhite, DrawMode::Normal);
+    for (int i = 0; i < 23; ++i) {
+        EXPECT_EQ(PixelAt(*target, i, 0), OverOpaqueReference(backdrop[i], source[i])) << i;
     }
 }
 
@@ -243,11 +277,8 @@ TEST(RasteriserTest, PaletteSourcesBlitLikeTheir32BitForm) {
         auto direct = MakeImage(16, 4, pixels);
         auto palette = MakeImage(16, 4, pixels);
         ASSERT_TRUE(palette->Palletize());
-        auto expected = MakeImage(20, 8, backdrop);
-        auto actual = MakeImage(20, 8, backdrop);
-        for (MemoryImage* dest : {expected.get(), actual.get()}) {
-            dest->FixTransparencyFlags(!path.mOpaqueDest, !path.mOpaqueDest);
-        }
+        auto expected = MakeDestination(20, 8, backdrop, path.mOpaqueDest);
+        auto actual = MakeDestination(20, 8, backdrop, path.mOpaqueDest);
         expected->BlitImage(direct.get(), 3, 2, Rect(1, 0, 15, 4), path.mColor, path.mMode);
         actual->BlitImage(palette.get(), 3, 2, Rect(1, 0, 15, 4), path.mColor, path.mMode);
         EXPECT_EQ(PixelsOf(*actual), PixelsOf(*expected));
@@ -258,21 +289,12 @@ TEST(RasteriserTest, PaletteSourcesBlitLikeTheir32BitForm) {
 TEST(RasteriserTest, FlippedBlitsDrawTheMirroredPicture) {
     const int width = 13;
     const auto pixels = MixedPixels(width, 3, 11);
-    std::vector<uint32_t> mirrored(pixels.size());
-    for (int y = 0; y < 3; ++y) {
-        for (int x = 0; x < width; ++x) {
-            mirrored[y * width + x] = pixels[y * width + (width - 1 - x)];
-        }
-    }
     const auto backdrop = MixedPixels(16, 4, 5);
     for (const BlitPath& path : kBlitPaths) {
         auto image = MakeImage(width, 3, pixels);
-        auto mirror = MakeImage(width, 3, mirrored);
-        auto expected = MakeImage(16, 4, backdrop);
-        auto actual = MakeImage(16, 4, backdrop);
-        for (MemoryImage* dest : {expected.get(), actual.get()}) {
-            dest->FixTransparencyFlags(!path.mOpaqueDest, !path.mOpaqueDest);
-        }
+        auto mirror = MakeImage(width, 3, MirroredRows(pixels, width, 3));
+        auto expected = MakeDestination(16, 4, backdrop, path.mOpaqueDest);
+        auto actual = MakeDestination(16, 4, backdrop, path.mOpaqueDest);
         // The visible part of the mirrored picture comes from the other side of the source.
         expected->BlitImage(mirror.get(), 2, 1, Rect(0, 0, 10, 3), path.mColor, path.mMode);
         actual->BlitFlipped(image.get(), 2, 1, Rect(3, 0, 10, 3), path.mColor, path.mMode);
@@ -401,6 +423,19 @@ TEST(RasteriserTest, ScaledFlippedBlitsMirrorBothStretches) {
                                   kOpaqueWhite, DrawMode::Normal, fast);
         EXPECT_EQ(PixelsOf(*actual), PixelsOf(*expected)) << fast;
     }
+}
+
+TEST(RasteriserTest, NonFiniteCoordinatesDrawNothing) {
+    auto image = MakeFilled(2, 2, 0xFFFFFFFF);
+    auto dest = MakeFilled(4, 4, 0xFF000000);
+    dest->DrawLine(NAN, 0, 3, 3, kOpaqueWhite, DrawMode::Normal);
+    dest->DrawSmoothLine(0, 0, INFINITY, 3, kOpaqueWhite, DrawMode::Normal);
+    dest->DrawLine(0, 1e300, 0, 2, kOpaqueWhite, DrawMode::Normal);
+    dest->BlitRotated(image.get(), 1.0f, 1.0f, Rect(0, 0, 2, 2), kNoClip, kOpaqueWhite,
+                      DrawMode::Normal, NAN, 0.0f, 0.0f);
+    dest->BlitImageSubpixel(image.get(), INFINITY, 1.0f, Rect(0, 0, 2, 2), kNoClip, kOpaqueWhite,
+                            DrawMode::Normal);
+    EXPECT_EQ(PixelsOf(*dest), std::vector<uint32_t>(16, 0xFF000000u));
 }
 
 TEST(RasteriserTest, SourcesThatAreNotMemoryImagesDrawNothing) {

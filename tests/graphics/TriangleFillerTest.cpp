@@ -14,13 +14,14 @@
 namespace ravix {
 namespace {
 
+using testing::kNoClip;
+using testing::MakeDestination;
 using testing::MakeFilled;
 using testing::MakeImage;
+using testing::MirroredRows;
 using testing::MixedPixels;
 using testing::PixelAt;
 using testing::PixelsOf;
-
-constexpr Rect kNoClip(0, 0, 1000, 1000);
 
 TEST(TriangleFillerTest, TexturedFillersAreRegisteredFor32BitDestinations) {
     const TriangleFillerTable& table = TriangleFillerTable::Instance();
@@ -51,11 +52,8 @@ TEST(TriangleFillerTest, IdentityQuadEqualsBlitImage) {
                 for (bool smooth : {false, true}) {
                     for (DrawMode mode : {DrawMode::Normal, DrawMode::Additive}) {
                         auto image = MakeImage(width, height, source.mPixels);
-                        auto expected = MakeImage(24, 16, backdrop);
-                        auto actual = MakeImage(24, 16, backdrop);
-                        for (MemoryImage* dest : {expected.get(), actual.get()}) {
-                            dest->FixTransparencyFlags(!opaqueDest, !opaqueDest);
-                        }
+                        auto expected = MakeDestination(24, 16, backdrop, opaqueDest);
+                        auto actual = MakeDestination(24, 16, backdrop, opaqueDest);
                         // Part of the picture, at (5, 3).
                         Rect part(2, 1, 9, 6);
                         expected->BlitImage(image.get(), 5, 3, part, color, mode);
@@ -78,8 +76,7 @@ TEST(TriangleFillerTest, ScaledQuadCoversItsAreaWithEachTexelTwice) {
         pixels[i] = 0xFF000000u | static_cast<uint32_t>(i + 1);
     }
     auto image = MakeImage(4, 4, pixels);
-    auto dest = MakeFilled(16, 16, 0xFF000000);
-    dest->FixTransparencyFlags(false, false);
+    auto dest = MakeDestination(16, 16, 0xFF000000, true);
     // Centre (8, 8), 8 x 8 after scaling: corners at 3.5 and 11.5 cover pixels 4 to 11.
     dest->BlitMatrix(image.get(), 8.0f, 8.0f, Matrix3::Scale(2.0f, 2.0f), kNoClip, kOpaqueWhite,
                      DrawMode::Normal, Rect(0, 0, 4, 4), false);
@@ -89,6 +86,29 @@ TEST(TriangleFillerTest, ScaledQuadCoversItsAreaWithEachTexelTwice) {
             uint32_t expected = inside ? pixels[((y - 4) / 2) * 4 + (x - 4) / 2] : 0xFF000000;
             EXPECT_EQ(PixelAt(*dest, x, y), expected) << x << "," << y;
         }
+    }
+}
+
+TEST(TriangleFillerTest, ScaledQuadBlendsPartialTexelsLikeTheRunLengthBlit) {
+    std::vector<uint32_t> texels(9);
+    for (uint32_t i = 0; i < 9; ++i) {
+        texels[i] = (20 + i * 25) << 24 | (i * 30) << 16 | (250 - i * 20) << 8 | (i * 7);
+    }
+    auto image = MakeImage(9, 1, texels);
+    auto dest = MakeDestination(18, 2, 0xFF204060, true);
+    dest->BlitMatrix(image.get(), 9.0f, 1.0f, Matrix3::Scale(2.0f, 2.0f), kNoClip, kOpaqueWhite,
+                     DrawMode::Normal, Rect(0, 0, 9, 1), false);
+    for (int x = 0; x < 18; ++x) {
+        uint32_t s = texels[x / 2];
+        uint32_t a = s >> 24;
+        uint32_t expected = 0xFF000000;
+        for (int shift = 0; shift < 24; shift += 8) {
+            uint32_t d = (0xFF204060u >> shift) & 0xFF;
+            uint32_t c = (s >> shift) & 0xFF;
+            expected |= (((d * (256 - a)) >> 8) + ((a * c) >> 8)) << shift;
+        }
+        EXPECT_EQ(PixelAt(*dest, x, 0), expected) << x;
+        EXPECT_EQ(PixelAt(*dest, x, 1), expected) << x;
     }
 }
 
@@ -106,8 +126,7 @@ TEST(TriangleFillerTest, ModulationAlphaScalesTheTexelAlpha) {
         {0xFF000000, true, 0xFF636363},
     };
     for (const Case& c : cases) {
-        auto dest = MakeFilled(8, 8, c.mDest);
-        dest->FixTransparencyFlags(!c.mOpaqueDest, !c.mOpaqueDest);
+        auto dest = MakeDestination(8, 8, c.mDest, c.mOpaqueDest);
         // 6 x 6 pixels centred at (4, 4): pixels 1 to 6.
         dest->BlitMatrix(image.get(), 4.0f, 4.0f, Matrix3::Scale(1.5f, 1.5f), kNoClip,
                          Color(255, 255, 255, 100), DrawMode::Normal, Rect(0, 0, 4, 4), false);
@@ -126,8 +145,7 @@ std::set<uint32_t> DistinctPixels(MemoryImage& image) {
 TEST(TriangleFillerTest, RotatedTranslucentQuadsBlendEachPixelOnce) {
     auto image = MakeFilled(20, 12, 0x80FF0000);
     for (float angle : {0.3f, 1.0f, 2.5f}) {
-        auto dest = MakeFilled(40, 40, 0xFF000000);
-        dest->FixTransparencyFlags(false, false);
+        auto dest = MakeDestination(40, 40, 0xFF000000, true);
         Matrix3 m = Matrix3::Rotation(angle) * Matrix3::Scale(1.3f, 0.8f);
         dest->BlitMatrix(image.get(), 20.3f, 19.6f, m, kNoClip, kOpaqueWhite, DrawMode::Normal,
                          Rect(0, 0, 20, 12), false);
@@ -137,8 +155,7 @@ TEST(TriangleFillerTest, RotatedTranslucentQuadsBlendEachPixelOnce) {
 
 TEST(TriangleFillerTest, NeighbouringQuadsLeaveNoGapAndNoOverlap) {
     auto image = MakeFilled(10, 10, 0x80FF0000);
-    auto dest = MakeFilled(40, 20, 0xFF000000);
-    dest->FixTransparencyFlags(false, false);
+    auto dest = MakeDestination(40, 20, 0xFF000000, true);
     Matrix3 scale = Matrix3::Scale(1.37f, 1.37f);
     float step = 10 * 1.37f;
     for (int i = 0; i < 2; ++i) {
@@ -186,14 +203,8 @@ TEST(TriangleFillerTest, ClippingKeepsThePixelsOfTheUnclippedDraw) {
 
 TEST(TriangleFillerTest, MirroringMatrixDrawsTheMirroredPicture) {
     const auto pixels = MixedPixels(9, 5, 13);
-    std::vector<uint32_t> mirrored(pixels.size());
-    for (int y = 0; y < 5; ++y) {
-        for (int x = 0; x < 9; ++x) {
-            mirrored[y * 9 + x] = pixels[y * 9 + 8 - x];
-        }
-    }
     auto image = MakeImage(9, 5, pixels);
-    auto mirror = MakeImage(9, 5, mirrored);
+    auto mirror = MakeImage(9, 5, MirroredRows(pixels, 9, 5));
     auto expected = MakeFilled(12, 8, 0xFF000000);
     auto actual = MakeFilled(12, 8, 0xFF000000);
     expected->BlitImage(mirror.get(), 1, 2, Rect(0, 0, 9, 5), kOpaqueWhite, DrawMode::Normal);
@@ -204,8 +215,7 @@ TEST(TriangleFillerTest, MirroringMatrixDrawsTheMirroredPicture) {
 
 TEST(TriangleFillerTest, VertexColoursTintTheTriangles) {
     auto image = MakeFilled(2, 2, 0xFFFFFFFF);
-    auto dest = MakeFilled(8, 8, 0xFF000000);
-    dest->FixTransparencyFlags(false, false);
+    auto dest = MakeDestination(8, 8, 0xFF000000, true);
     const uint32_t red = 0xFFFF0000;
     Triangle triangles[2] = {
         {{{-0.5f, -0.5f, 0, 0, red}, {7.5f, -0.5f, 1, 0, red}, {7.5f, 7.5f, 1, 1, red}}},
@@ -217,8 +227,7 @@ TEST(TriangleFillerTest, VertexColoursTintTheTriangles) {
     EXPECT_EQ(DistinctPixels(*dest), (std::set<uint32_t>{0xFFFD0000}));
 
     // A vertical gradient from opaque to transparent black over white.
-    auto fade = MakeFilled(1, 5, 0xFFFFFFFF);
-    fade->FixTransparencyFlags(false, false);
+    auto fade = MakeDestination(1, 5, 0xFFFFFFFF, true);
     Triangle gradient[2] = {
         {{{-0.5f, -0.5f, 0, 0, 0xFF000000},
           {0.5f, -0.5f, 1, 0, 0xFF000000},
@@ -270,6 +279,11 @@ TEST(TriangleFillerTest, DegenerateAndNonFiniteQuadsDrawNothing) {
     auto untouched = MakeFilled(8, 8, 0xFF000000);
     untouched->BlitMatrix(image.get(), 4.0f, 4.0f, Matrix3::Scale(0.0f, 1.0f), kNoClip,
                           kOpaqueWhite, DrawMode::Normal, Rect(0, 0, 4, 4), false);
+    // Texture positions far outside any image, and a sliver mapping millions of texels.
+    Triangle wild[2] = {{{{0, 0, 1e30f, 0, 0}, {8, 0, 0, 0, 0}, {8, 8, 0, 1, 0}}},
+                        {{{0, 0, 0, 0, 0}, {8, 0, 1e6f, 0, 0}, {8, 1e-6f, 0, 1, 0}}}};
+    untouched->BlitTriangles(image.get(), wild, 2, kNoClip, kOpaqueWhite, DrawMode::Normal, 0.0f,
+                             0.0f, false);
     EXPECT_EQ(DistinctPixels(*untouched), (std::set<uint32_t>{0xFF000000}));
 }
 
