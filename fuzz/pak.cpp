@@ -3,6 +3,8 @@
 #include "resources/PakArchive.h"
 #include "resources/PakInterface.h"
 
+#include "../tests/resources/PakTestSupport.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,35 +17,15 @@ using namespace ravix;
 namespace {
 
 // The archive file and an empty folder to search in, so that the disk half of searches finds
-// nothing and touches nothing else.
+// nothing and touches nothing else. Memory-backed when possible: every input is written out.
 struct Workspace {
-    std::filesystem::path folder;
-    std::string archive;
+    paktest::TempFolder folder{std::filesystem::is_directory("/dev/shm")
+                                   ? std::filesystem::path("/dev/shm")
+                                   : std::filesystem::temp_directory_path()};
+    std::string archive = folder / "input.pak";
+    std::filesystem::path empty = folder.Path() / "empty";
 
-    Workspace() {
-        // Memory-backed when possible: every input is written out once.
-        std::filesystem::path base = std::filesystem::is_directory("/dev/shm")
-                                         ? std::filesystem::path("/dev/shm")
-                                         : std::filesystem::temp_directory_path();
-        std::string pattern = (base / "fuzz-pak-XXXXXX");
-        folder = mkdtemp(pattern.data());
-        archive = (folder / "input.pak").string();
-        std::filesystem::create_directory(folder / "empty");
-    }
-    ~Workspace() { std::filesystem::remove_all(folder); }
-};
-
-// Works in another folder for one input; libFuzzer itself needs its own working folder back.
-class ScopedWorkingDirectory {
-public:
-    explicit ScopedWorkingDirectory(const std::filesystem::path& path)
-        : mPrevious(std::filesystem::current_path()) {
-        std::filesystem::current_path(path);
-    }
-    ~ScopedWorkingDirectory() { std::filesystem::current_path(mPrevious); }
-
-private:
-    std::filesystem::path mPrevious;
+    Workspace() { std::filesystem::create_directory(empty); }
 };
 
 void ReadEntry(PakInterface& pak, const PakEntry& entry, uint8_t salt) {
@@ -97,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fwrite(data, 1, size, out);
     std::fclose(out);
 
-    ScopedWorkingDirectory inEmptyFolder(workspace.folder / "empty");
+    // libFuzzer needs its own working folder back after each input.
+    paktest::ScopedWorkingDirectory inEmptyFolder(workspace.empty);
     PakInterface pak;
     if (!pak.MountArchive(workspace.archive))
         return 0;
