@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 
 namespace ravix {
 
@@ -24,34 +25,26 @@ std::string ProgramFolder() {
     return error ? std::string() : program.parent_path().string();
 }
 
+// The system cursor of each cursor number; numbers outside the table show the arrow.
+constexpr SystemCursor kSystemCursors[] = {
+    SystemCursor::Arrow,
+    SystemCursor::PointingHand,
+    SystemCursor::GrabbingHand,
+    SystemCursor::IBeam,
+    SystemCursor::NoEntry,
+    SystemCursor::SizeAll,
+    SystemCursor::SizeNorthEastSouthWest,
+    SystemCursor::SizeNorthSouth,
+    SystemCursor::SizeNorthWestSouthEast,
+    SystemCursor::SizeWestEast,
+    SystemCursor::Wait,
+    SystemCursor::Hidden,
+    SystemCursor::Hidden,
+};
+
 SystemCursor SystemCursorForNumber(int number) {
-    switch (number) {
-    case 1:
-        return SystemCursor::PointingHand;
-    case 2:
-        return SystemCursor::GrabbingHand;
-    case 3:
-        return SystemCursor::IBeam;
-    case 4:
-        return SystemCursor::NoEntry;
-    case 5:
-        return SystemCursor::SizeAll;
-    case 6:
-        return SystemCursor::SizeNorthEastSouthWest;
-    case 7:
-        return SystemCursor::SizeNorthSouth;
-    case 8:
-        return SystemCursor::SizeNorthWestSouthEast;
-    case 9:
-        return SystemCursor::SizeWestEast;
-    case 10:
-        return SystemCursor::Wait;
-    case 11:
-    case 12:
-        return SystemCursor::Hidden;
-    default:
-        return SystemCursor::Arrow;
-    }
+    bool known = number >= 0 && number < static_cast<int>(std::size(kSystemCursors));
+    return known ? kSystemCursors[number] : SystemCursor::Arrow;
 }
 
 // Brackets a system box: the scheduler's backlog and the key state are dropped afterwards.

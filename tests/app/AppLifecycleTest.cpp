@@ -192,3 +192,20 @@ TEST(AppLifecycle, FatalErrorsInScreenSaverModeGoToTheLog) {
     EXPECT_NE(log.find("\nsecond "), std::string::npos) << log;
     std::filesystem::current_path(workingFolder);
 }
+
+TEST(AppLifecycle, CursorNumbersShowTheirShapeOnlyInsideTheWindow) {
+    TestApp app;
+    app.SetHandCursor(true);
+    EXPECT_EQ(app.Headless().CurrentCursor(), SystemCursor::Arrow);
+    app.mMouseInWindow = true;
+    app.ApplyCursorShape();
+    EXPECT_EQ(app.Headless().CurrentCursor(), SystemCursor::PointingHand);
+    for (auto [number, cursor] : {std::pair{2, SystemCursor::GrabbingHand},
+                                  {11, SystemCursor::Hidden},
+                                  {13, SystemCursor::Arrow},
+                                  {-1, SystemCursor::Arrow},
+                                  {0, SystemCursor::Arrow}}) {
+        app.SetCursorNumber(number);
+        EXPECT_EQ(app.Headless().CurrentCursor(), cursor) << number;
+    }
+}
