@@ -2,6 +2,7 @@
 
 #include "app/Random.h"
 #include "platform/XdgFolders.h"
+#include "resources/PakInterface.h"
 
 #include <filesystem>
 
@@ -26,8 +27,7 @@ void RavixAppBase::Initialize() {
         std::error_code ignored;
         std::filesystem::current_path(mStartFolder, ignored);
     }
-    // The pak layer joins here: gPakInterface->MountArchive("main.pak"); (a missing archive is
-    // fine)
+    gPakInterface->MountArchive("main.pak"); // a missing archive is no error
     if (!mPlatform->AcquireInstanceLock(mProductName)) {
         OnAlreadyRunning();
     }

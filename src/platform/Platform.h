@@ -68,7 +68,7 @@ public:
     virtual bool PollMessage(PlatformMessage& message) = 0;
 
     // Shows the finished screen image in the window; false when the display is lost.
-    virtual bool PresentScreen(const MemoryImage& screen) = 0;
+    virtual bool PresentScreen(MemoryImage& screen) = 0;
 
     // A modal message box; returns a MessageBoxResult.
     virtual int ShowMessageBox(const std::string& text, const std::string& caption, int flags) = 0;

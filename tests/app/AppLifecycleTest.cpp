@@ -1,6 +1,8 @@
 #include "AppTestSupport.h"
 
 #include "app/Random.h"
+#include "resources/PakInterface.h"
+#include "resources/PakWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -142,8 +144,12 @@ TEST(AppLifecycle, SecondCopyNotifiesTheFirstAndEnds) {
     EXPECT_FALSE(screenSaver.mSingleInstance);
 }
 
-TEST(AppLifecycle, InitializeSeedsTheGeneratorAndEntersTheStartFolder) {
+TEST(AppLifecycle, InitializeSeedsTheGeneratorAndMountsMainPakInTheStartFolder) {
     TempHome home;
+    PakWriter archive;
+    archive.AddEntry("Properties\\StartupCheck.txt", "found", FileTime{});
+    std::string error;
+    ASSERT_TRUE(archive.Write(home.Path() + "/main.pak", error)) << error;
     std::filesystem::path workingFolder = std::filesystem::current_path();
     TestApp app;
     app.mKeepWorkingFolder = false;
@@ -153,6 +159,7 @@ TEST(AppLifecycle, InitializeSeedsTheGeneratorAndEntersTheStartFolder) {
     EXPECT_EQ(gRandom.Next(), 7584);
     EXPECT_EQ(app.StartTick(), 12345);
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(home.Path()));
+    EXPECT_NE(gPakInterface->FindEntry("properties/startupcheck.txt"), nullptr);
     std::filesystem::current_path(workingFolder);
 }
 

@@ -84,3 +84,23 @@ TEST(HeadlessPlatform, InstanceLockIsHeldUntilThePlatformGoes) {
     first.reset();
     EXPECT_TRUE(second.AcquireInstanceLock("Game"));
 }
+
+TEST(HeadlessPlatform, KeepsCopiesOfTheLastPresentedFrames) {
+    HeadlessPlatform platform;
+    platform.SetKeptFrameCount(2);
+    MemoryImage screen;
+    screen.Create(2, 1);
+    for (uint32_t colour : {0xFF000001u, 0xFF000002u, 0xFF000003u}) {
+        screen.GetPixels()[1] = colour;
+        screen.PixelsChanged();
+        EXPECT_TRUE(platform.PresentScreen(screen));
+    }
+    screen.GetPixels()[1] = 0;
+    EXPECT_EQ(platform.PresentCount(), 3);
+    const auto& frames = platform.PresentedFrames();
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0]->GetWidth(), 2);
+    EXPECT_EQ(frames[0]->GetHeight(), 1);
+    EXPECT_EQ(frames[0]->GetPixels()[1], 0xFF000002u);
+    EXPECT_EQ(frames[1]->GetPixels()[1], 0xFF000003u);
+}

@@ -120,14 +120,25 @@ size_t HeadlessPlatform::PendingMessageCount() {
     return mScript.size();
 }
 
-bool HeadlessPlatform::PresentScreen(const MemoryImage& screen) {
-    KeepPresentedFrame(screen);
+bool HeadlessPlatform::PresentScreen(MemoryImage& screen) {
+    auto frame = std::make_unique<MemoryImage>();
+    frame->SetPixels(screen.GetPixels(), screen.GetWidth(), screen.GetHeight(), false);
     std::lock_guard lock(mMutex);
     ++mPresentCount;
+    mFrames.push_back(std::move(frame));
+    while (mFrames.size() > mKeptFrameCount) {
+        mFrames.pop_front();
+    }
     return true;
 }
 
-void HeadlessPlatform::KeepPresentedFrame(const MemoryImage&) {}
+void HeadlessPlatform::SetKeptFrameCount(size_t count) {
+    std::lock_guard lock(mMutex);
+    mKeptFrameCount = count;
+    while (mFrames.size() > mKeptFrameCount) {
+        mFrames.pop_front();
+    }
+}
 
 int HeadlessPlatform::ShowMessageBox(const std::string& text, const std::string& caption,
                                      int flags) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/MemoryImage.h"
 #include "platform/Platform.h"
 
 #include <climits>
@@ -7,6 +8,7 @@
 #include <deque>
 #include <exception>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -40,7 +42,7 @@ public:
     int64_t TickCount() override;
     void Sleep(int ms) override;
     bool PollMessage(PlatformMessage& message) override;
-    bool PresentScreen(const MemoryImage& screen) override;
+    bool PresentScreen(MemoryImage& screen) override;
     int ShowMessageBox(const std::string& text, const std::string& caption, int flags) override;
     void SetClipboardText(const std::string& text) override;
     std::string GetClipboardText() override;
@@ -71,6 +73,8 @@ public:
     void SetCursorPosition(int x, int y);
     void SetScreenSaver(ScreenSaverSettings settings, bool running);
     void SetOpenUrlResult(bool result);
+    // How many of the last presented frames are kept (1 unless set).
+    void SetKeptFrameCount(size_t count);
 
     // What the program did.
     std::vector<RecordedMessageBox> MessageBoxes();
@@ -78,11 +82,11 @@ public:
     std::vector<std::string> DebugLines();
     SystemCursor CurrentCursor();
     int PresentCount();
+    // Copies of the last presented frames, oldest first. Main thread.
+    const std::deque<std::unique_ptr<MemoryImage>>& PresentedFrames() const { return mFrames; }
     int ExitCode(); // -1 while EndProcess has not been called
 
 private:
-    // Keeps a copy of each presented frame once the pixel classes can be copied here.
-    void KeepPresentedFrame(const MemoryImage& screen);
     void DeliverNotify(int code);
     void MoveClock(std::unique_lock<std::mutex>& lock, int64_t ms);
 
@@ -113,6 +117,8 @@ private:
     bool mScreenSaverRunning = false;
     std::vector<std::string> mDebugLines;
     int mPresentCount = 0;
+    size_t mKeptFrameCount = 1;
+    std::deque<std::unique_ptr<MemoryImage>> mFrames;
     int mExitCode = -1;
 };
 
