@@ -26,6 +26,9 @@ struct XMLItem {
     std::vector<std::string> mAttributeOrder;
 };
 
+// "None", "Start", "End", "Text", "Instruction" or "Comment".
+const char* XMLItemKindName(XMLItem::Kind kind);
+
 // A small pull reader for XML-like markup read through the pak file layer. It checks end tags
 // against the open tags, turns self-closing tags into a start and an end item, decodes a few
 // named entities and stops at the first error with a fixed message and the line number. No

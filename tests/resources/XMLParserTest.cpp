@@ -13,28 +13,10 @@ using Kind = XMLItem::Kind;
 
 namespace {
 
-const char* KindName(Kind kind) {
-    switch (kind) {
-    case Kind::None:
-        return "None";
-    case Kind::Start:
-        return "Start";
-    case Kind::End:
-        return "End";
-    case Kind::Text:
-        return "Text";
-    case Kind::Instruction:
-        return "Instruction";
-    case Kind::Comment:
-        return "Comment";
-    }
-    return "?";
-}
-
 // "Start a x=1 y=2", "Text hi", "Instruction xml [ v=1]": the kind, the value, the attributes
 // in attribute order and, for instructions and comments, the instruction text in brackets.
 std::string Describe(const XMLItem& item) {
-    std::string text = std::string(KindName(item.mKind)) + " " + item.mValue;
+    std::string text = std::string(XMLItemKindName(item.mKind)) + " " + item.mValue;
     for (const std::string& name : item.mAttributeOrder)
         text += " " + name + "=" + item.mAttributes.at(name);
     if (item.mKind == Kind::Instruction || item.mKind == Kind::Comment)
