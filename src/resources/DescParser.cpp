@@ -90,6 +90,21 @@ bool ParseNumber(std::string_view text, double& out) {
     return result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
+// Converts every text into `out`, which is left empty unless all convert.
+template <typename Value>
+bool ParseAll(const std::vector<std::string>& texts, bool (*parse)(std::string_view, Value&),
+              std::vector<Value>& out) {
+    for (const std::string& text : texts) {
+        Value value{};
+        if (!parse(text, value)) {
+            out.clear();
+            return false;
+        }
+        out.push_back(value);
+    }
+    return true;
+}
+
 } // namespace
 
 bool DescParser::LoadFile(const std::string& fileName) {
@@ -421,33 +436,13 @@ bool DescParser::ToElementList(const DataElement& element, ListDataElement& targ
 bool DescParser::ToIntList(const DataElement& element, std::vector<int>& out) {
     out.clear();
     std::vector<std::string> texts;
-    if (!ToTextList(element, texts))
-        return false;
-    for (const std::string& text : texts) {
-        int value = 0;
-        if (!ParseInt(text, value)) {
-            out.clear();
-            return false;
-        }
-        out.push_back(value);
-    }
-    return true;
+    return ToTextList(element, texts) && ParseAll(texts, ParseInt, out);
 }
 
 bool DescParser::ToNumberList(const DataElement& element, std::vector<double>& out) {
     out.clear();
     std::vector<std::string> texts;
-    if (!ToTextList(element, texts))
-        return false;
-    for (const std::string& text : texts) {
-        double value = 0;
-        if (!ParseNumber(text, value)) {
-            out.clear();
-            return false;
-        }
-        out.push_back(value);
-    }
-    return true;
+    return ToTextList(element, texts) && ParseAll(texts, ParseNumber, out);
 }
 
 std::string DescParser::Describe(const DataElement& element) {

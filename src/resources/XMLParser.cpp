@@ -67,21 +67,8 @@ char LowByte(char16_t c) {
 } // namespace
 
 const char* XMLItemKindName(XMLItem::Kind kind) {
-    switch (kind) {
-    case XMLItem::Kind::None:
-        return "None";
-    case XMLItem::Kind::Start:
-        return "Start";
-    case XMLItem::Kind::End:
-        return "End";
-    case XMLItem::Kind::Text:
-        return "Text";
-    case XMLItem::Kind::Instruction:
-        return "Instruction";
-    case XMLItem::Kind::Comment:
-        return "Comment";
-    }
-    return "?";
+    static const char* const kNames[] = {"None", "Start", "End", "Text", "Instruction", "Comment"};
+    return kNames[static_cast<int>(kind)];
 }
 
 // The state of the item being read; everything but the section starts afresh with each item.

@@ -32,21 +32,29 @@ struct Outcome {
 enum class Comments { Dropped, Allowed };
 enum class Detection { On, Off };
 
-// Reads every item of the markup from a file on disk.
+// A parser opened on the markup, written to a temporary file.
+struct OpenedParser {
+    explicit OpenedParser(const std::string& markup, Comments comments = Comments::Dropped,
+                          Detection detection = Detection::On) {
+        paktest::WriteFile(folder / "test.xml", markup);
+        parser.SetAllowComments(comments == Comments::Allowed);
+        parser.SetSkipEncodingDetection(detection == Detection::Off);
+        EXPECT_TRUE(parser.Open(folder / "test.xml"));
+    }
+
+    paktest::TempFolder folder;
+    XMLParser parser;
+};
+
+// Reads every item of the markup.
 Outcome Parse(const std::string& markup, Comments comments = Comments::Dropped,
               Detection detection = Detection::On) {
-    paktest::TempFolder folder;
-    const std::string path = folder / "test.xml";
-    paktest::WriteFile(path, markup);
-    XMLParser parser;
-    parser.SetAllowComments(comments == Comments::Allowed);
-    parser.SetSkipEncodingDetection(detection == Detection::Off);
+    OpenedParser opened(markup, comments, detection);
+    XMLParser& parser = opened.parser;
     Outcome outcome;
-    if (parser.Open(path)) {
-        XMLItem item;
-        for (int guard = 0; guard < 100 && parser.ReadItem(item); ++guard)
-            outcome.items.push_back(Describe(item));
-    }
+    XMLItem item;
+    for (int guard = 0; guard < 100 && parser.ReadItem(item); ++guard)
+        outcome.items.push_back(Describe(item));
     if (parser.HasError())
         outcome.error = parser.ErrorText() + " (line " + std::to_string(parser.LineNumber()) + ")";
     return outcome;
@@ -103,10 +111,8 @@ TEST(XMLParser, SelfClosingTagsGiveAStartAndAnEnd) {
 }
 
 TEST(XMLParser, SectionIsThePathOfOpenTags) {
-    paktest::TempFolder folder;
-    paktest::WriteFile(folder / "s.xml", "<a><b x=\"1\"/>t</a>");
-    XMLParser parser;
-    ASSERT_TRUE(parser.Open(folder / "s.xml"));
+    OpenedParser opened("<a><b x=\"1\"/>t</a>");
+    XMLParser& parser = opened.parser;
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"Start a", ""}, {"Start b x=1", "a"}, {"End b", "a/b"}, {"Text t", "a"}, {"End a", "a"}};
     XMLItem item;
@@ -163,10 +169,8 @@ TEST(XMLParser, FailuresCarryTheirMessageAndLine) {
 }
 
 TEST(XMLParser, FailureStaysAndReadingGoesOn) {
-    paktest::TempFolder folder;
-    paktest::WriteFile(folder / "f.xml", "<a></b><c></c>");
-    XMLParser parser;
-    ASSERT_TRUE(parser.Open(folder / "f.xml"));
+    OpenedParser opened("<a></b><c></c>");
+    XMLParser& parser = opened.parser;
     XMLItem item;
     ASSERT_TRUE(parser.ReadItem(item));
     EXPECT_FALSE(parser.ReadItem(item));
