@@ -9,19 +9,27 @@ namespace ravix {
 // read until the process ends. Being the first instance, it fills the slot.
 PakInterface* gPakInterface = new PakInterface;
 
+namespace {
+
+// Without an instance every file is a C library stream; null when there is none.
+std::FILE* StreamOf(PakFile* file) {
+    return file ? file->mStream : nullptr;
+}
+
+} // namespace
+
 PakFile* pak_fopen(const char* name, const char* mode) {
     if (PakInterfaceBase* pak = gPakInterfaceSlot)
         return pak->OpenFile(name, mode);
     return PakFile::OpenOnDisk(name, mode);
 }
 
-// Without an instance every file is a C library stream.
 int pak_fclose(PakFile* file) {
     if (PakInterfaceBase* pak = gPakInterfaceSlot)
         return pak->CloseFile(file);
     if (!file)
         return EOF;
-    int result = std::fclose(file->mStream);
+    int result = StreamOf(file) ? std::fclose(StreamOf(file)) : EOF;
     delete file;
     return result;
 }
@@ -29,43 +37,43 @@ int pak_fclose(PakFile* file) {
 int pak_fseek(PakFile* file, long offset, int origin) {
     if (PakInterfaceBase* pak = gPakInterfaceSlot)
         return pak->SeekFile(file, offset, origin);
-    return file ? std::fseek(file->mStream, offset, origin) : -1;
+    return StreamOf(file) ? std::fseek(StreamOf(file), offset, origin) : -1;
 }
 
 long pak_ftell(PakFile* file) {
     if (PakInterfaceBase* pak = gPakInterfaceSlot)
         return pak->TellFile(file);
-    return file ? std::ftell(file->mStream) : -1;
+    return StreamOf(file) ? std::ftell(StreamOf(file)) : -1;
 }
 
 size_t pak_fread(void* buffer, size_t elementSize, size_t count, PakFile* file) {
     if (PakInterfaceBase* pak = gPakInterfaceSlot)
         return pak->ReadBytes(buffer, elementSize, count, file);
-    return file ? std::fread(buffer, elementSize, count, file->mStream) : 0;
+    return StreamOf(file) ? std::fread(buffer, elementSize, count, StreamOf(file)) : 0;
 }
 
 int pak_fgetc(PakFile* file) {
     if (PakInterfaceBase* pak = gPakInterfaceSlot)
         return pak->ReadChar(file);
-    return file ? std::fgetc(file->mStream) : EOF;
+    return StreamOf(file) ? std::fgetc(StreamOf(file)) : EOF;
 }
 
 int pak_ungetc(int character, PakFile* file) {
     if (PakInterfaceBase* pak = gPakInterfaceSlot)
         return pak->UnreadChar(character, file);
-    return file ? std::ungetc(character, file->mStream) : EOF;
+    return StreamOf(file) ? std::ungetc(character, StreamOf(file)) : EOF;
 }
 
 int pak_feof(PakFile* file) {
     if (PakInterfaceBase* pak = gPakInterfaceSlot)
         return pak->AtEnd(file);
-    return file ? std::feof(file->mStream) : 1;
+    return StreamOf(file) ? std::feof(StreamOf(file)) : 1;
 }
 
 char* pak_fgets(char* buffer, int length, PakFile* file) {
     if (PakInterfaceBase* pak = gPakInterfaceSlot)
         return pak->ReadLine(buffer, length, file);
-    return file ? std::fgets(buffer, length, file->mStream) : nullptr;
+    return StreamOf(file) ? std::fgets(buffer, length, StreamOf(file)) : nullptr;
 }
 
 // Without an instance a search covers the disk only.

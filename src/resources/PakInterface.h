@@ -50,7 +50,8 @@ public:
 
     // Adds an archive. A file that is missing, cannot be mapped or is not a valid archive
     // (wrong magic or version, a directory cut short, an entry reaching past the end of the
-    // file) is refused: the result is false and the layer stays as it was.
+    // file) is refused: the result is false and the layer stays as it was. A mounted archive
+    // file can itself be read through the layer, descrambled, under its own name.
     bool MountArchive(const std::string& path);
     // The entry a read-only open of name would find, or null.
     const PakEntry* FindEntry(std::string_view name) const;

@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers for the pak tests: archives assembled byte by byte (independently of the project's
-// own writer), a temporary folder and a scoped working directory.
+// Helpers for the pak tests and the pak fuzz target: archives assembled byte by byte (independently
+// of the project's own writer), a temporary folder and a scoped working directory.
 
 #include <cstdint>
 #include <cstdlib>
@@ -67,8 +67,9 @@ inline std::string ReadFile(const std::filesystem::path& path) {
 // A fresh folder below the system's temporary folder, removed with everything in it.
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pak-test-XXXXXX");
+    explicit TempFolder(
+        const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
+        std::string pattern = (base / "pak-test-XXXXXX");
         mPath = mkdtemp(pattern.data());
     }
     ~TempFolder() { std::filesystem::remove_all(mPath); }
