@@ -3,7 +3,7 @@
 // parameter functions.
 #include "resources/DescParser.h"
 
-#include "FuzzInputFile.h"
+#include "FuzzInput.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -66,8 +66,7 @@ private:
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const FuzzInputFile input("input.txt");
-    const std::string& path = input.Write(data, size);
+    const std::string path = WriteFuzzInput("input.txt", data, size);
     for (int separation = 0; separation < 4; ++separation) {
         AcceptingParser parser;
         parser.SetCommandSeparation(separation);

@@ -2,7 +2,7 @@
 // without looking for a byte-order mark, and goes on reading a little after a failure.
 #include "resources/XMLParser.h"
 
-#include "FuzzInputFile.h"
+#include "FuzzInput.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -40,8 +40,7 @@ void ReadAll(const std::string& path, bool allowComments, bool skipDetection) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const FuzzInputFile input("input.xml");
-    const std::string& path = input.Write(data, size);
+    const std::string path = WriteFuzzInput("input.xml", data, size);
     for (bool allowComments : {false, true})
         for (bool skipDetection : {false, true})
             ReadAll(path, allowComments, skipDetection);

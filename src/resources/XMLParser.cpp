@@ -2,6 +2,7 @@
 
 #include "resources/PakInterface.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 
@@ -179,28 +180,13 @@ XMLParser::ReadStatus XMLParser::ReadUtf8(char16_t& c) {
         const int lead = pak_fgetc(mFile);
         if (lead < 0)
             return ReadStatus::End;
-        int length = 0;
-        std::uint32_t value = 0;
-        if (lead < 0x80) {
-            length = 1;
-            value = lead;
-        } else if ((lead & 0xC0) == 0x80) {
+        // The count of leading one bits gives the length: none for a single byte, one for a
+        // continuation byte (not allowed here), two to five for the lead of a sequence.
+        const int ones = std::countl_one(static_cast<std::uint8_t>(lead));
+        if (ones == 1 || ones > 5)
             return ReadStatus::Error;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            value = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            value = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            value = lead & 0x07;
-        } else if ((lead & 0xFC) == 0xF8) {
-            length = 5;
-            value = lead & 0x03;
-        } else {
-            return ReadStatus::Error;
-        }
+        const int length = ones == 0 ? 1 : ones;
+        std::uint32_t value = lead & (0x7F >> ones);
         int second = 0;
         for (int i = 1; i < length; ++i) {
             const int next = pak_fgetc(mFile);

@@ -1,41 +1,21 @@
-#include "resources/PakTestSupport.h"
+#include "tools/ToolRunner.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs tarnwick-tool with the arguments (each quoted for the shell) and collects its output.
-ToolRun RunTool(const std::vector<std::string>& args) {
-    paktest::TempFolder folder;
-    std::string command = TARNWICK_TOOL;
-    for (const std::string& arg : args)
-        command += " '" + arg + "'";
-    command += " >" + (folder / "out") + " 2>" + (folder / "err");
-    const int result = std::system(command.c_str());
-    ToolRun run;
-    run.status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-    run.out = paktest::ReadFile(folder / "out");
-    run.err = paktest::ReadFile(folder / "err");
-    return run;
-}
+using tooltest::RunTool;
+using tooltest::ToolResult;
 
 const std::string kFixtures = TARNWICK_TEST_DIR "/tools/";
 
 } // namespace
 
 TEST(XmlDumpCommand, PrintsOneLinePerItem) {
-    const ToolRun run = RunTool({"xml", "dump", kFixtures + "xml-dump-sample.xml"});
+    const ToolResult run = RunTool({"xml", "dump", kFixtures + "xml-dump-sample.xml"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, "Instruction\txml\t version=\"1.0\"\n"
@@ -56,7 +36,7 @@ TEST(XmlDumpCommand, PrintsOneLinePerItem) {
 }
 
 TEST(XmlDumpCommand, FailureEndsWithTheErrorAndLine) {
-    ToolRun run = RunTool({"xml", "dump", kFixtures + "xml-dump-broken.xml"});
+    ToolResult run = RunTool({"xml", "dump", kFixtures + "xml-dump-broken.xml"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Start\ta\nStart\tb\nerror: End 'a' Doesn't Match Start 'b' (line 3)\n");
 
@@ -68,7 +48,7 @@ TEST(XmlDumpCommand, FailureEndsWithTheErrorAndLine) {
 TEST(XmlDumpCommand, UsageErrorsExitWithTwo) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"xml"}, {"xml", "dump"}, {"xml", "dump", "a", "b"}, {"xml", "list", "a"}}) {
-        const ToolRun run = RunTool(args);
+        const ToolResult run = RunTool(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find("xml dump FILE"), std::string::npos);
