@@ -10,6 +10,8 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # image files
   zlib1g-dev libpng-dev libjpeg-dev
+  # system fonts: fontconfig picks an installed face, FreeType renders it
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # peers measured by the benchmarks
   libpixman-1-dev
 )

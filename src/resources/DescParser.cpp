@@ -42,9 +42,26 @@ const ListDataElement& ListOf(const DataElement& element) {
     return static_cast<const ListDataElement&>(element);
 }
 
+// Converts every text into `out`, which is left empty unless all convert.
+template <typename Value>
+bool ParseAll(const std::vector<std::string>& texts, bool (*parse)(std::string_view, Value&),
+              std::vector<Value>& out) {
+    for (const std::string& text : texts) {
+        Value value{};
+        if (!parse(text, value)) {
+            out.clear();
+            return false;
+        }
+        out.push_back(value);
+    }
+    return true;
+}
+
+} // namespace
+
 // An optional "-", then decimal digits or "0x" / "0X" and hexadecimal digits. Decimal values
 // must fit an int; hexadecimal ones may use all 32 bits (packed colours such as 0xFF00FF00).
-bool ParseInt(std::string_view text, int& out) {
+bool DescParser::ParseInt(std::string_view text, int& out) {
     const bool negative = !text.empty() && text.front() == '-';
     if (negative)
         text.remove_prefix(1);
@@ -70,7 +87,7 @@ bool ParseInt(std::string_view text, int& out) {
 }
 
 // An optional "-", decimal digits, optionally "." and more decimal digits.
-bool ParseNumber(std::string_view text, double& out) {
+bool DescParser::ParseNumber(std::string_view text, double& out) {
     std::size_t i = !text.empty() && text.front() == '-' ? 1 : 0;
     const std::size_t integerStart = i;
     while (i < text.size() && IsDigit(text[i]))
@@ -89,23 +106,6 @@ bool ParseNumber(std::string_view text, double& out) {
     const auto result = std::from_chars(text.data(), text.data() + text.size(), out);
     return result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
-
-// Converts every text into `out`, which is left empty unless all convert.
-template <typename Value>
-bool ParseAll(const std::vector<std::string>& texts, bool (*parse)(std::string_view, Value&),
-              std::vector<Value>& out) {
-    for (const std::string& text : texts) {
-        Value value{};
-        if (!parse(text, value)) {
-            out.clear();
-            return false;
-        }
-        out.push_back(value);
-    }
-    return true;
-}
-
-} // namespace
 
 bool DescParser::LoadFile(const std::string& fileName) {
     mError.clear();
@@ -436,13 +436,13 @@ bool DescParser::ToElementList(const DataElement& element, ListDataElement& targ
 bool DescParser::ToIntList(const DataElement& element, std::vector<int>& out) {
     out.clear();
     std::vector<std::string> texts;
-    return ToTextList(element, texts) && ParseAll(texts, ParseInt, out);
+    return ToTextList(element, texts) && ParseAll(texts, &DescParser::ParseInt, out);
 }
 
 bool DescParser::ToNumberList(const DataElement& element, std::vector<double>& out) {
     out.clear();
     std::vector<std::string> texts;
-    return ToTextList(element, texts) && ParseAll(texts, ParseNumber, out);
+    return ToTextList(element, texts) && ParseAll(texts, &DescParser::ParseNumber, out);
 }
 
 std::string DescParser::Describe(const DataElement& element) {
