@@ -2,6 +2,7 @@
 
 #include "app/RavixAppBase.h"
 #include "graphics/MemoryImage.h"
+#include "resources/ImageLib.h"
 #include "resources/PakInterface.h"
 
 #include <algorithm>
@@ -72,9 +73,13 @@ private:
 
 } // namespace
 
-FontLayerImage LoadFontLayerImage(const std::string&) {
-    // The image file loader has not joined the framework yet: nothing loads.
-    return {};
+// There is no shared-image cache yet, so every request decodes the file anew.
+FontLayerImage LoadFontLayerImage(const std::string& path) {
+    auto image = std::make_shared<MemoryImage>();
+    if (!ImageLib::LoadImageInto(*image, path, true)) {
+        return {};
+    }
+    return {std::move(image), true};
 }
 
 struct FontData::Command {

@@ -27,7 +27,8 @@ struct FontLayerImage {
 
 using FontImageLoader = std::function<FontLayerImage(const std::string& path)>;
 
-// The image loader fonts use unless given another: the image file loader, a new image per call.
+// The image loader fonts use unless given another: the image file loader (alpha files
+// included), a new image per call.
 FontLayerImage LoadFontLayerImage(const std::string& path);
 
 // The glyph data of an image font, read from a font descriptor (or from an image and a file of
