@@ -13,21 +13,6 @@ namespace ravix {
 
 namespace {
 
-std::string ToUpper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return text;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return (x >= 'a' && x <= 'z' ? x - 32 : x) == (y >= 'a' && y <= 'z' ? y - 32 : y);
-           });
-}
-
 int ClampToInt(int64_t value) {
     return static_cast<int>(std::clamp<int64_t>(value, std::numeric_limits<int>::min(),
                                                 std::numeric_limits<int>::max()));
@@ -140,7 +125,7 @@ bool FontData::LoadWidths(std::shared_ptr<MemoryImage> image, const std::string&
     }
     mSourceFile = path;
     const int imageHeight = image ? image->mHeight : 0;
-    GlyphLayer& layer = AppendLayer("", nullptr);
+    GlyphLayer& layer = AppendLayer(nullptr);
     layer.mImage = std::move(image);
     layer.mAscent = imageHeight;
     layer.mDefaultHeight = imageHeight;
@@ -196,21 +181,35 @@ bool FontData::ReportError(const std::string& text) {
 }
 
 GlyphLayer* FontData::FindLayer(const std::string& name) {
-    const auto it = mLayerMap.find(ToUpper(name));
+    const auto it = mLayerMap.find(UpperCase(name));
     return it == mLayerMap.end() ? nullptr : it->second;
 }
 
-GlyphLayer& FontData::AppendLayer(const std::string&, const GlyphLayer* copyOf) {
+GlyphLayer& FontData::AppendLayer(const GlyphLayer* copyOf) {
     GlyphLayer& layer = copyOf ? mLayers.emplace_back(*copyOf) : mLayers.emplace_back();
     layer.mFontData = this;
     return layer;
 }
 
+// A name already in use is reported, but loading goes on: the new layer is kept in the list
+// and the name keeps naming the earlier layer.
+bool FontData::AddNamedLayer(const std::string& name, const GlyphLayer* copyOf) {
+    if (mLayers.size() >= kMaxLayers) {
+        return ReportError("Too Many Layers");
+    }
+    GlyphLayer& layer = AppendLayer(copyOf);
+    if (!mLayerMap.emplace(UpperCase(name), &layer).second) {
+        ReportError("Layer Already Exists");
+    }
+    return true;
+}
+
 bool FontData::OnCommand(const ListDataElement& params) {
     const auto& elements = params.mElements;
-    const std::string& name = static_cast<const SingleDataElement&>(*elements[0]).mText;
+    const std::string upperName =
+        UpperCase(static_cast<const SingleDataElement&>(*elements[0]).mText);
     for (const Command& command : kCommands) {
-        if (!EqualsIgnoringCase(name, command.mName)) {
+        if (upperName != UpperCase(command.mName)) {
             continue;
         }
         if (elements.size() - 1 != command.mParamCount) {
@@ -371,7 +370,7 @@ bool FontData::AddLayerTags(const Params& params, std::vector<std::string> Glyph
         return TypeError();
     }
     for (std::string& tag : tags) {
-        (layer->*field).push_back(ToUpper(std::move(tag)));
+        (layer->*field).push_back(UpperCase(tag));
     }
     return true;
 }
@@ -440,22 +439,12 @@ bool FontData::SetCharMap(const Params& params) {
     return true;
 }
 
-// A name already in use is reported, but loading goes on: the new layer is kept in the list
-// and the name keeps naming the earlier layer.
 bool FontData::CreateLayer(const Params& params) {
     std::string name;
     if (!ToText(*params[0], name)) {
         return TypeError();
     }
-    if (mLayers.size() >= kMaxLayers) {
-        return ReportError("Too Many Layers");
-    }
-    name = ToUpper(std::move(name));
-    GlyphLayer& layer = AppendLayer(name, nullptr);
-    if (!mLayerMap.emplace(name, &layer).second) {
-        ReportError("Layer Already Exists");
-    }
-    return true;
+    return AddNamedLayer(name, nullptr);
 }
 
 bool FontData::CreateLayerFrom(const Params& params) {
@@ -464,15 +453,7 @@ bool FontData::CreateLayerFrom(const Params& params) {
     if (!ToText(*params[0], name) || !GetLayer(*params[1], source)) {
         return TypeError();
     }
-    if (mLayers.size() >= kMaxLayers) {
-        return ReportError("Too Many Layers");
-    }
-    name = ToUpper(std::move(name));
-    GlyphLayer& layer = AppendLayer(name, source);
-    if (!mLayerMap.emplace(name, &layer).second) {
-        ReportError("Layer Already Exists");
-    }
-    return true;
+    return AddNamedLayer(name, source);
 }
 
 bool FontData::LayerRequireTags(const Params& params) {

@@ -75,7 +75,9 @@ private:
     struct Command;
     static const Command kCommands[];
 
-    GlyphLayer& AppendLayer(const std::string& name, const GlyphLayer* copyOf);
+    // Appends an empty layer or a copy of copyOf.
+    GlyphLayer& AppendLayer(const GlyphLayer* copyOf);
+    bool AddNamedLayer(const std::string& name, const GlyphLayer* copyOf);
 
     bool TypeError();
     bool GetLayer(const DataElement& element, GlyphLayer*& layer);

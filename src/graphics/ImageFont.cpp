@@ -33,15 +33,6 @@ int ScaleMetric(int value, double numerator, double denominator) {
     return ClampCoordinate(Trunc(value * numerator / denominator));
 }
 
-std::string ToUpper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return text;
-}
-
 // Glyphs of one string are collected here before they are drawn, into buckets by drawing order
 // and in insertion order within a bucket. One pool serves the process, guarded by the text
 // lock, which DrawStringFull holds for its whole run and Prepare while it reads layer images.
@@ -414,7 +405,7 @@ int ImageFont::GetDefaultPointSize() const {
 }
 
 bool ImageFont::AddTag(const std::string& tag) {
-    std::string upper = ToUpper(tag);
+    std::string upper = DescParser::UpperCase(tag);
     if (HasTag(upper)) {
         return false;
     }
@@ -424,7 +415,7 @@ bool ImageFont::AddTag(const std::string& tag) {
 }
 
 bool ImageFont::RemoveTag(const std::string& tag) {
-    const auto it = std::find(mTags.begin(), mTags.end(), ToUpper(tag));
+    const auto it = std::find(mTags.begin(), mTags.end(), DescParser::UpperCase(tag));
     if (it == mTags.end()) {
         return false;
     }

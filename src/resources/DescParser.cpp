@@ -9,15 +9,6 @@ namespace ravix {
 
 namespace {
 
-std::string ToUpper(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return result;
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -105,6 +96,15 @@ bool DescParser::ParseNumber(std::string_view text, double& out) {
         return false;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), out);
     return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+std::string DescParser::UpperCase(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return result;
 }
 
 bool DescParser::LoadFile(const std::string& fileName) {
@@ -276,12 +276,12 @@ bool DescParser::ReportError(const std::string& text) {
 }
 
 const DataElement* DescParser::Dereference(const std::string& name) const {
-    const auto it = mDefinitions.find(ToUpper(name));
+    const auto it = mDefinitions.find(UpperCase(name));
     return it == mDefinitions.end() ? nullptr : it->second.get();
 }
 
 void DescParser::AddDefinition(const std::string& name, std::unique_ptr<DataElement> value) {
-    mDefinitions[ToUpper(name)] = std::move(value);
+    mDefinitions[UpperCase(name)] = std::move(value);
 }
 
 bool DescParser::IsImmediate(std::string_view text) {
