@@ -10,6 +10,8 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # image files
   zlib1g-dev libpng-dev libjpeg-dev
+  # sound effects and music: OpenAL Soft, Ogg Vorbis, tracker modules
+  libopenal-dev libvorbis-dev libopenmpt-dev
   # peers measured by the benchmarks
   libpixman-1-dev
 )
