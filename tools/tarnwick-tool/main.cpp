@@ -11,6 +11,10 @@ const char* UsageText() {
            "  pak list FILE.pak       list the entries: size, a tab, the stored name\n"
            "  pak cat FILE.pak NAME   write an entry's bytes to standard output\n"
            "  xml dump FILE           print one line per markup item\n"
+           "  sound convert IN OUT.wav\n"
+           "                          decode a sound as the game does and write it as 16-bit\n"
+           "                          PCM WAV; IN is a name without extension (IN.wav, IN.ogg\n"
+           "                          or IN.au, the first that decodes) or a full file name\n"
            "  --help                  print this text\n";
 }
 
@@ -36,5 +40,7 @@ int main(int argc, char** argv) {
         return RunPakCommand(args);
     if (group == "xml")
         return RunXmlCommand(args);
+    if (group == "sound")
+        return RunSoundCommand(args);
     return UsageError();
 }
