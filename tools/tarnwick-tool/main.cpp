@@ -15,7 +15,14 @@ const char* UsageText() {
            "                          decode a sound as the game does and write it as 16-bit\n"
            "                          PCM WAV; IN is a name without extension (IN.wav, IN.ogg\n"
            "                          or IN.au, the first that decodes) or a full file name\n"
-           "  --help                  print this text\n";
+           "  --help                  print this text\n"
+           "\n"
+           "xml dump writes the kind (Start, End, Text, Instruction, Comment), a tab and the\n"
+           "value (tag name, text, instruction target, \"!--\"), then for each attribute in\n"
+           "the order written a tab and name=value; Instruction and Comment lines end with a\n"
+           "tab and the instruction or comment text. Backslash, tab, line feed and carriage\n"
+           "return are written as \\\\, \\t, \\n and \\r. After a failure the last line is\n"
+           "\"error: MESSAGE (line N)\" and the exit status is 1.\n";
 }
 
 int UsageError() {

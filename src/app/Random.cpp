@@ -1,0 +1,7 @@
+#include "app/Random.h"
+
+namespace ravix {
+
+Random gRandom;
+
+} // namespace ravix

@@ -1,0 +1,306 @@
+#include "app/RavixAppBase.h"
+
+#include "app/Verify.h"
+#include "app/Version.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <iterator>
+
+namespace ravix {
+
+RavixAppBase* gApplication = nullptr;
+
+namespace {
+
+// Screen-saver errors truncate the log the first time in the process and append afterwards.
+bool gScreenSaverLogStarted = false;
+
+std::string ProgramFolder() {
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : program.parent_path().string();
+}
+
+// The system cursor of each cursor number; numbers outside the table show the arrow.
+constexpr SystemCursor kSystemCursors[] = {
+    SystemCursor::Arrow,
+    SystemCursor::PointingHand,
+    SystemCursor::GrabbingHand,
+    SystemCursor::IBeam,
+    SystemCursor::NoEntry,
+    SystemCursor::SizeAll,
+    SystemCursor::SizeNorthEastSouthWest,
+    SystemCursor::SizeNorthSouth,
+    SystemCursor::SizeNorthWestSouthEast,
+    SystemCursor::SizeWestEast,
+    SystemCursor::Wait,
+    SystemCursor::Hidden,
+    SystemCursor::Hidden,
+};
+
+SystemCursor SystemCursorForNumber(int number) {
+    bool known = number >= 0 && number < static_cast<int>(std::size(kSystemCursors));
+    return known ? kSystemCursors[number] : SystemCursor::Arrow;
+}
+
+// Brackets a system box: the scheduler's backlog and the key state are dropped afterwards.
+class ModalPopupScope {
+public:
+    explicit ModalPopupScope(RavixAppBase& app) : mApp(app) { mApp.BeginModalPopup(); }
+    ~ModalPopupScope() { mApp.EndModalPopup(); }
+    ModalPopupScope(const ModalPopupScope&) = delete;
+    ModalPopupScope& operator=(const ModalPopupScope&) = delete;
+
+private:
+    RavixAppBase& mApp;
+};
+
+} // namespace
+
+RavixAppBase::RavixAppBase(std::unique_ptr<Platform> platform) : mPlatform(std::move(platform)) {
+    RAVIX_VERIFY(mPlatform != nullptr, "the application needs a platform");
+    if (gApplication == nullptr) {
+        gApplication = this;
+    }
+    mVersionText = ProductVersionText();
+    mStartFolder = ProgramFolder();
+    mStartTick = Now();
+    mLastStallCheck = mStartTick;
+    SetString("DIALOG_BUTTON_OK", "OK");
+    SetString("DIALOG_BUTTON_CANCEL", "CANCEL");
+    SetString("UPDATE_CHECK_TITLE", "Update Check");
+    SetString("UPDATE_CHECK_BODY",
+              "Checking if there are any updates available for this product ...");
+    SetString("UP_TO_DATE_TITLE", "Up to Date");
+    SetString("UP_TO_DATE_BODY", "There are no updates available for this product at this time.");
+    SetString("NEW_VERSION_TITLE", "New Version");
+    SetString("NEW_VERSION_BODY", "There is an update available for this product.  Would you "
+                                  "like to visit the web site to download it?");
+    mDemoPath = mDemoPrefix + ".dmo";
+}
+
+RavixAppBase::~RavixAppBase() {
+    // After QuitProcess the process is gone as far as the program is concerned: nothing more is
+    // shut down or written (a test platform returns from its exit by throwing).
+    if (!mProcessEnded) {
+        RavixAppBase::BeginShutdown();
+    }
+    JoinThreads();
+    // The dialogs are removed from the widget manager and deleted here once dialogs exist.
+    mPassDepth = 0;
+    SweepDeferredDeletes();
+    if (gApplication == this) {
+        gApplication = nullptr;
+    }
+}
+
+void RavixAppBase::SetString(const std::string& id, const std::string& text) {
+    mStrings[id] = text;
+}
+
+std::string RavixAppBase::GetString(const std::string& id, const std::string& defaultText) const {
+    auto found = mStrings.find(id);
+    return found == mStrings.end() ? defaultText : found->second;
+}
+
+void RavixAppBase::SetMusicLevel(double level) {
+    mMusicLevel = level;
+    ApplyMusicVolume();
+}
+
+void RavixAppBase::SetEffectsLevel(double level) {
+    mEffectsLevel = level;
+    ApplyEffectsVolume();
+}
+
+void RavixAppBase::Silence(bool automatic) {
+    ++mSilenceDepth;
+    if (automatic) {
+        ++mAutoSilenceDepth;
+    }
+    ApplyMusicVolume();
+    ApplyEffectsVolume();
+}
+
+void RavixAppBase::Unsilence(bool automatic) {
+    if (mSilenceDepth <= 0) {
+        return;
+    }
+    --mSilenceDepth;
+    if (automatic && mAutoSilenceDepth > 0) {
+        --mAutoSilenceDepth;
+    }
+    ApplyMusicVolume();
+    ApplyEffectsVolume();
+}
+
+void RavixAppBase::ApplyMusicVolume() {
+    // The music interface receives IsSilenced() ? 0 : mMusicLevel here once it exists.
+}
+
+void RavixAppBase::ApplyEffectsVolume() {
+    // The sound manager receives IsSilenced() ? 0 : mEffectsLevel here once it exists.
+}
+
+double RavixAppBase::GetLoadingProgress() {
+    if (mLoadingComplete) {
+        return 1.0;
+    }
+    int total = mLoadingTasksTotal;
+    if (!mLoadingThreadStarted || total <= 0) {
+        return 0.0;
+    }
+    return std::min(1.0, static_cast<double>(mLoadingTasksDone) / total);
+}
+
+void RavixAppBase::BeginModalPopup() {
+    // Full screen, the display switches to the system's drawing surface here.
+    mPopupShowing = true;
+}
+
+void RavixAppBase::EndModalPopup() {
+    mPopupShowing = false;
+    ResetTiming();
+    ClearKeyState();
+    // The window layer releases the mouse capture here when a button is held.
+}
+
+int RavixAppBase::ShowMessageBox(const std::string& text, const std::string& caption, int flags) {
+    if (mScreenSaverMode) {
+        LogScreenSaverError(text);
+        return kMessageBoxResultOk;
+    }
+    ModalPopupScope popup(*this);
+    return mPlatform->ShowMessageBox(text, caption, flags);
+}
+
+void RavixAppBase::ShowFatalError(const std::string& text) {
+    if (mScreenSaverMode) {
+        LogScreenSaverError(text);
+        return;
+    }
+    ModalPopupScope popup(*this);
+    if (!mShuttingDown) {
+        mPlatform->ShowMessageBox(text, GetString("FATAL_ERROR", "FATAL ERROR"),
+                                  kMessageBoxOk | kMessageBoxIconError);
+    }
+}
+
+void RavixAppBase::LogScreenSaverError(const std::string& text) {
+    std::FILE* log = std::fopen("ScrError.txt", gScreenSaverLogStarted ? "a" : "w");
+    gScreenSaverLogStarted = true;
+    if (log == nullptr) {
+        return;
+    }
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char timeOfDay[16];
+    std::strftime(timeOfDay, sizeof timeOfDay, "%H:%M:%S", &local);
+    std::fprintf(log, "%s %s %u\n", text.c_str(), timeOfDay, static_cast<unsigned>(Now()));
+    std::fclose(log);
+}
+
+void RavixAppBase::OnWebPageFailed(const std::string&) {
+    mWebPagePending = false;
+}
+
+void RavixAppBase::OnWebPageOpened(const std::string&) {
+    mWebPagePending = false;
+    if (mWebPageQuitAfter) {
+        BeginShutdown();
+    }
+}
+
+bool RavixAppBase::OpenWebPage(const std::string& url, bool quitAfter) {
+    if (mWebPagePending && mWebPageUrl == url) {
+        return true;
+    }
+    mWebPageQuitAfter = quitAfter;
+    mWebPageUrl = url;
+    mWebPageTime = Now();
+    mWebPagePending = true;
+    if (!mPlatform->OpenUrl(url)) {
+        OnWebPageFailed(url);
+        return false;
+    }
+    return true;
+}
+
+void RavixAppBase::SetCursorNumber(int number) {
+    mCursorNumber = number;
+    ApplyCursorShape();
+}
+
+void RavixAppBase::SetCustomCursors(bool on) {
+    mCustomCursors = on;
+    ApplyCursorShape();
+}
+
+void RavixAppBase::ApplyCursorShape() {
+    if (mWindowHidden || !mMouseInWindow) {
+        mPlatform->SetCursor(SystemCursor::Arrow);
+        return;
+    }
+    // Software cursor images of the display layer take precedence here once they exist.
+    mPlatform->SetCursor(SystemCursorForNumber(mCursorNumber));
+}
+
+void RavixAppBase::ClearKeyState() {
+    // The widget manager's key-down table is cleared here too once it exists.
+    mCtrlDown = false;
+    mAltDown = false;
+}
+
+bool RavixAppBase::IsAltCharHandled(int character) {
+    return character == '\r' || character == 'r' || character == 'R';
+}
+
+void RavixAppBase::OnNotifyMessage(int code) {
+    if (code == 0) {
+        // The window layer restores the window if minimised and brings it to the front here.
+    }
+}
+
+void RavixAppBase::OnAlreadyRunning() {
+    if (mSingleInstance) {
+        mPlatform->NotifyRunningInstance(mProductName, 0);
+        QuitProcess(0);
+    }
+}
+
+void RavixAppBase::BeginShutdown() {
+    if (std::this_thread::get_id() != mMainThreadId) {
+        mShutdownRequested = true; // performed on the main thread by RunFrame
+        return;
+    }
+    if (mShuttingDown.exchange(true)) {
+        return;
+    }
+    mLeaveLoop = true;
+    OnShutdownBegins();
+    // During demo playback the levels kept by the playback mute toggle are restored here.
+    while (mCursorThreadRunning) {
+        mPlatform->Sleep(10);
+    }
+    if (mCursorThread.joinable()) {
+        mCursorThread.join();
+    }
+    // Music stops, and the window layer restores the desktop and hides the window, here.
+    if (mSettingsRead) {
+        WriteSettings();
+    }
+}
+
+void RavixAppBase::QuitProcess(int code) {
+    // The desktop display mode is never changed on this platform, so nothing to restore.
+    mProcessEnded = true;
+    mPlatform->EndProcess(code);
+    std::abort(); // EndProcess does not return
+}
+
+} // namespace ravix

@@ -1,0 +1,358 @@
+#pragma once
+
+#include "app/SettingsStore.h"
+#include "platform/Platform.h"
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace ravix {
+
+class Dialog;
+
+// The application object: one per process, reached through gApplication. It owns the platform
+// and runs the program's life: start-up (Initialize), the main loop with fixed 10 ms logic
+// updates decoupled from drawing (Run), the command line, settings, the string table, volumes,
+// dialogs, deferred deletion and shutdown. A game derives its own application class from it.
+//
+// The source is split by concern: RavixAppBase.cpp (construction, strings, volumes, message
+// boxes, shutdown), RavixAppInitialize.cpp (Initialize, Run), RavixAppCommandLine.cpp,
+// RavixAppSettings.cpp, RavixAppMainLoop.cpp (passes, scheduler, drawing, threads, deferred
+// deletion, idle pause), RavixAppMessages.cpp (window messages and the deferred queue) and
+// RavixAppDialogs.cpp.
+class RavixAppBase {
+public:
+    // Run statistics, printed when the run ends.
+    struct RunStatistics {
+        int mSleepCount = 0;
+        int64_t mSleepTime = 0;
+        int mUpdateCount = 0;
+        int mChangedUpdateCount = 0; // updates after which a widget was dirty
+        int mDrawCount = 0;
+        int64_t mDrawTime = 0;
+        int64_t mPresentTime = 0;
+        int mPresentAttempts = 0;
+    };
+
+    explicit RavixAppBase(std::unique_ptr<Platform> platform);
+    virtual ~RavixAppBase();
+    RavixAppBase(const RavixAppBase&) = delete;
+    RavixAppBase& operator=(const RavixAppBase&) = delete;
+
+    // Virtual operations, in the order of the application's slots. The button and dialog
+    // listener operations come first once the listener interfaces exist.
+    virtual bool RunFrame(bool allowSleep);
+    virtual void AdvanceUpdate();
+    virtual bool TryAdvanceUpdate();
+    virtual void AdvanceFraction(float fraction);
+    virtual void ApplyCursorShape();
+    virtual void OnLoadingComplete() {}
+    virtual void OnInitialized() {}
+    virtual void OnShutdownBegins() {}
+    virtual void OnRunEnded() {}
+    virtual void LoadingThreadBody() {}
+    virtual void WriteSettings();
+    virtual void ReadSettings();
+    virtual void OnWindowClassesReady() {}
+    virtual void BeginModalPopup();
+    virtual void EndModalPopup();
+    virtual int ShowMessageBox(const std::string& text, const std::string& caption, int flags);
+    virtual void ShowFatalError(const std::string& text);
+    virtual void LogScreenSaverError(const std::string& text);
+    virtual void OnWebPageFailed(const std::string& url);
+    virtual void OnWebPageOpened(const std::string& url);
+    virtual bool OpenWebPage(const std::string& url, bool quitAfter);
+    virtual void BeginShutdown();
+    virtual void ReadCommandLine();
+    virtual void SplitCommandLine(const std::string& text);
+    virtual void HandleCommandLineOption(const std::string& name, const std::string& value);
+    virtual void OnNotifyMessage(int code);
+    virtual void OnAlreadyRunning();
+    virtual void Run();
+    virtual void Initialize();
+    virtual void OnDisplayInitBegins() {}
+    virtual void OnDisplayInitEnded() {}
+    virtual bool KeepWorkingFolder(const std::string& /*folder*/) { return false; }
+    virtual double GetMusicLevel() { return mMusicLevel; }
+    virtual double GetEffectsLevel() { return mEffectsLevel; }
+    virtual bool IsSilenced() { return mSilenceDepth > 0; }
+    virtual void SetMusicLevel(double level);
+    virtual void SetEffectsLevel(double level);
+    virtual void Silence(bool automatic);
+    virtual void Unsilence(bool automatic);
+    virtual double GetLoadingProgress();
+    virtual Dialog* FindDialog(int id);
+    virtual void RegisterDialog(int id, Dialog* dialog);
+    virtual bool DismissDialog(int id) { return DismissDialog(id, true, true); }
+    virtual bool DismissDialog(int id, bool removeWidget, bool deleteWidget);
+    virtual int CountDialogs() { return static_cast<int>(mDialogOrder.size()); }
+    virtual void OnModalOpened() {}
+    virtual void OnModalClosed() {}
+    virtual void OnActivated() {}
+    virtual void OnDeactivated() {}
+    virtual bool IsAltCharHandled(int character);
+    virtual bool FilterKeyDown(int /*key*/, bool /*ctrl*/, bool /*alt*/) { return false; }
+    virtual void OnCloseRequested() {}
+    virtual bool DrawFrame();
+    virtual void PresentFrame();
+    virtual void OnInitializeBegins() {}
+    virtual void RunMainLoop();
+    virtual bool RunPass(bool& updated);
+    virtual bool RunUntilUpdate();
+    virtual bool MayRestore() { return !mWindowDisabled; }
+
+    void StartLoadingThread();
+    void StartCursorThread();
+    void WaitForLoadingThread();
+    // Throws away the scheduler's time backlog (after a modal box, a window drag, a pause).
+    void ResetTiming();
+    void ClearKeyState();
+    // Ends the process with the exit code, through the platform.
+    [[noreturn]] void QuitProcess(int code);
+
+    // The program's arguments joined into one command line, an argument that holds a space (or
+    // nothing) in double quotes, so that SplitCommandLine sees what the user typed.
+    static std::string JoinArguments(const std::vector<std::string>& arguments);
+
+    // The string table: every user-visible framework text goes through GetString.
+    void SetString(const std::string& id, const std::string& text);
+    std::string GetString(const std::string& id, const std::string& defaultText) const;
+
+    // Settings of the key mRegistryKey; a name may start with a sub-key path ("Sub\Name").
+    // With an empty registry key every access fails.
+    [[nodiscard]] bool ReadSettingRaw(const std::string& name, SettingValue& value,
+                                      size_t maxLength = SIZE_MAX);
+    [[nodiscard]] bool ReadSettingInteger(const std::string& name, int& value);
+    [[nodiscard]] bool ReadSettingBool(const std::string& name, bool& value);
+    [[nodiscard]] bool ReadSettingString(const std::string& name, std::string& value);
+    bool WriteSettingRaw(const std::string& name, const SettingValue& value);
+    bool WriteSettingString(const std::string& name, const std::string& value);
+    bool WriteSettingInteger(const std::string& name, int value);
+    bool WriteSettingBool(const std::string& name, bool value);
+    void EraseSetting(const std::string& name);
+
+    // Cursors: 0 arrow, 1 pointing hand, 2 grabbing hand, ... (see ApplyCursorShape).
+    void SetCursorNumber(int number);
+    void SetCustomCursors(bool on);
+    // What widgets ask of the application.
+    void SetHandCursor(bool on) { SetCursorNumber(on ? 1 : 0); }
+    bool HasFocus() const { return mActive && !mIconic; }
+
+    // Hands an object that the current pass may still reach to deferred deletion: it is
+    // deleted, through the pointer type given here, by the first sweep at the pass nesting
+    // depth it was handed over at or a shallower one. Handing the same object twice is harmless.
+    template <class T>
+    void DeferDelete(T* object) {
+        DeferDeleteErased(object, [](void* erased) { delete static_cast<T*>(erased); });
+    }
+    int DeferredDeleteCount() const { return static_cast<int>(mDeferredDeletes.size()); }
+
+    // The window procedure: queues a window-system message for the main loop, or handles it at
+    // once where it must not wait. ProcessDeferredMessage handles the oldest queued message and
+    // tells whether more are waiting.
+    void WindowProc(const PlatformMessage& message);
+    bool ProcessDeferredMessage();
+    size_t DeferredQueueSize() const { return mDeferredQueue.size(); }
+
+    Platform& GetPlatform() { return *mPlatform; }
+    int64_t Now() { return mPlatform->TickCount(); }
+    const RunStatistics& Statistics() const { return mStatistics; }
+    int UpdateCount() const { return mStatistics.mUpdateCount; }
+    bool IsLoadingComplete() const { return mLoadingComplete; }
+    bool IsInitialized() const { return mInitialized; }
+    bool AreSettingsRead() const { return mSettingsRead; }
+    bool IsIdlePaused() const { return mIdlePaused; }
+    int64_t StartTick() const { return mStartTick; }
+    double TimeAccumulator() const { return mTimeAccumulator; }
+    // Developer single stepping: one update and draw, then frozen until the next step.
+    void StepOnce() { mSingleStep = SingleStep::StepOnce; }
+    void EndSingleStep();
+
+    // Identity and window (a game's constructor sets these).
+    std::string mMakerName;
+    std::string mProductName = "Product";
+    std::string mWindowCaption = "RavixApp";
+    std::string mRegistryKey;
+    std::string mStartFolder;
+    std::string mVersionText;
+    int mScreenWidth = 640;
+    int mScreenHeight = 480;
+    int mWindowX = -1;
+    int mWindowY = -1;
+
+    // Volumes, 0..1, and nested mute requests (the second depth counts automatic ones).
+    double mMusicLevel = 0.85;
+    double mEffectsLevel = 0.85;
+    int mSilenceDepth = 0;
+    int mAutoSilenceDepth = 0;
+    bool mSilenceWhenInactive = true;
+
+    // Display mode.
+    bool mWantWindowed = true;
+    bool mWindowedNow = true;
+    bool mFullScreenForced = false;
+    bool mFullScreenFailed = false;
+    bool mDesktopModeChanged = false;
+
+    // Timing: updates of mUpdateInterval ms, game time against real time, refresh pacing.
+    int mUpdateInterval = 10;
+    double mSpeedFactor = 1.0;
+    bool mRefreshPacing = false;
+    int mRefreshRate = 100;
+    bool mRefreshPacingBroken = false;
+    bool mWaitForRefresh = false;
+
+    bool mSingleInstance = true;
+    bool mSilent = false;
+    bool mFModMusic = false;
+    bool mAutoStartLoader = true;
+    bool mScreenSaverMode = false;
+    std::atomic<bool> mShuttingDown = false;
+    bool mLeaveLoop = false;
+    bool mActive = true;
+    bool mIconic = false;
+
+    // Window and input state.
+    int mCursorNumber = 0;
+    bool mCustomCursors = false;
+    bool mCursorDirty = false;
+    bool mMouseInWindow = false;
+    bool mCtrlDown = false;
+    bool mAltDown = false;
+    bool mWindowDisabled = false;
+    bool mPopupShowing = false;
+    bool mClosing = false;
+    bool mWindowHidden = false;
+
+    // Demo recording and playback, switched on from the command line.
+    std::string mDemoPrefix = "ravixapp";
+    std::string mDemoPath = "ravixapp.dmo";
+    bool mRecording = false;
+    bool mPlaying = false;
+
+    // Loading tasks, kept by the loading thread's body, read by GetLoadingProgress.
+    std::atomic<int> mLoadingTasksTotal = 0;
+    std::atomic<int> mLoadingTasksDone = 0;
+
+    // The per-machine data folder, ending in "/" once Initialize has made it.
+    static inline std::string mDataFolder;
+
+protected:
+    // Where the widget manager joins the main loop: one fixed update (returns whether a widget
+    // is dirty), the fractional update, drawing the dirty widgets into the screen image (returns
+    // whether anything was drawn), and marking every widget dirty.
+    virtual bool RunWidgetUpdate() { return false; }
+    virtual bool RunWidgetFractionalUpdate(float /*fraction*/) { return false; }
+    virtual bool DrawDirtyWidgets() { return false; }
+    virtual void MarkAllWidgetsDirty() {}
+    // The queued messages the window and input layer translates (mouse, keys, wheel, size,
+    // activation, timer, colours), taken from the deferred queue one per pass.
+    virtual void HandleWindowMessage(const PlatformMessage& /*message*/) {}
+
+    void SweepDeferredDeletes();
+    int PassDepth() const { return mPassDepth; }
+
+private:
+    enum class SingleStep { Off, StepOnce, Frozen };
+    struct DeferredDelete {
+        int mDepth;
+        void* mObject;
+        void (*mDelete)(void*);
+    };
+
+    void DeferDeleteErased(void* object, void (*deleter)(void*));
+    std::unique_ptr<SettingsStore> OpenSettings(const std::string& name, std::string& subKey,
+                                                std::string& valueName) const;
+    void MakeDataFolder();
+    std::string MakeDemoPathAbsolute(const std::string& path) const;
+    void ChooseNumberedDemo(const std::string& value, bool forRecording);
+    void ApplyMusicVolume();
+    void ApplyEffectsVolume();
+    bool RefreshPacingActive() const;
+    void StepTimeAccumulator();
+    void RunStallDetector();
+    void CheckIdlePause();
+    std::thread StartClockThread(std::function<void()> body);
+    void RunCursorThread();
+    void PumpSystemMessages();
+    void PrintStatistics(int64_t runStart);
+    void MarkLoadingComplete();
+    void JoinThreads();
+
+    std::unique_ptr<Platform> mPlatform;
+    std::thread::id mMainThreadId = std::this_thread::get_id();
+    std::unordered_map<std::string, std::string> mStrings;
+    bool mCommandLineRead = false;
+    bool mSettingsRead = false;
+    bool mInitialized = false;
+    bool mInMainLoop = false;
+    bool mProcessEnded = false;
+    int64_t mStartTick = 0;
+    std::atomic<bool> mShutdownRequested = false;
+
+    // Scheduler.
+    int mLoopPhase = 0; // 0 messages, 1 update check, 2 further updates, 3 draw or sleep
+    int mUpdatesSinceDraw = 0;
+    bool mUpdatedSinceDraw = false;
+    bool mLastDrawWasEmpty = false;
+    double mTimeAccumulator = 0;
+    int64_t mLastAccumulatorStep = 0;
+    bool mAccumulatorStarted = false;
+    double mFractionalAccumulator = 0;
+    std::atomic<int64_t> mLastPresentTime = 0; // read by the cursor thread
+    int64_t mNextDrawTime = 0;
+    int mStallUpdates = 0;
+    int mStallStrikes = 0;
+    int64_t mLastStallCheck = 0;
+    SingleStep mSingleStep = SingleStep::Off;
+    int mPassDepth = 0;
+    bool mDrawing = false;
+    bool mDisplayLost = false;
+    RunStatistics mStatistics;
+
+    // Screen-saver idle pause.
+    bool mIdlePaused = false;
+    int64_t mLastIdleCheck = 0;
+    int64_t mLastScreenSaverRead = 0;
+    bool mScreenSaverRead = false;
+    bool mScreenSaverEnabled = false;
+    int64_t mIdleLimit = 1000;
+
+    // Loading and cursor threads.
+    std::thread mLoadingThread;
+    std::atomic<bool> mLoadingThreadStarted = false;
+    std::atomic<bool> mLoadingThreadFinished = false;
+    std::atomic<bool> mLoaderYield = false;
+    bool mLoadingComplete = false;
+    std::thread mCursorThread;
+    std::atomic<bool> mCursorThreadStarted = false;
+    std::atomic<bool> mCursorThreadRunning = false;
+
+    std::vector<DeferredDelete> mDeferredDeletes;
+    bool mSweeping = false;
+    std::deque<PlatformMessage> mDeferredQueue;
+
+    // Dialogs by id, and in the order they were registered.
+    std::map<int, Dialog*> mDialogs;
+    std::vector<Dialog*> mDialogOrder;
+
+    // A web page opened with OpenWebPage whose outcome is not known yet.
+    bool mWebPagePending = false;
+    bool mWebPageQuitAfter = false;
+    std::string mWebPageUrl;
+    int64_t mWebPageTime = 0;
+};
+
+// The process-wide application object, set by the program entry (the constructor sets it too
+// when it is still empty).
+extern RavixAppBase* gApplication;
+
+} // namespace ravix

@@ -1,0 +1,110 @@
+#include "app/RavixAppBase.h"
+
+#include "app/Random.h"
+#include "platform/XdgFolders.h"
+#include "resources/PakInterface.h"
+
+#include <filesystem>
+
+namespace ravix {
+
+void RavixAppBase::Initialize() {
+    mMainThreadId = std::this_thread::get_id();
+    if (mShuttingDown) {
+        return;
+    }
+    // The window and sound back-ends report a missing display or audio system themselves.
+    OnInitializeBegins();
+    ReadSettings();
+    MakeDataFolder();
+    if (!mCommandLineRead) {
+        ReadCommandLine();
+    }
+    if (mScreenSaverMode) {
+        mSingleInstance = false;
+    }
+    if (!KeepWorkingFolder(mStartFolder)) {
+        std::error_code ignored;
+        std::filesystem::current_path(mStartFolder, ignored);
+    }
+    gPakInterface->MountArchive("main.pak"); // a missing archive is no error
+    if (!mPlatform->AcquireInstanceLock(mProductName)) {
+        OnAlreadyRunning();
+    }
+    mStartTick = Now();
+    // During demo playback the demo's header is read here.
+    gRandom.Seed(static_cast<uint32_t>(Now()));
+    // The window layer creates the hidden window and the built-in cursors here.
+    OnWindowClassesReady();
+    // The widget manager is sized to the screen, the main window and the display are created,
+    // and the sound manager and music interface are made, here.
+    SetEffectsLevel(mEffectsLevel);
+    SetMusicLevel(mMusicLevel);
+    if (mScreenSaverMode) {
+        SetCursorNumber(11);
+    }
+    OnInitialized();
+    mInitialized = true;
+}
+
+void RavixAppBase::MakeDataFolder() {
+    std::filesystem::path folder = XdgDataHome();
+    for (const std::string& part : {mMakerName, mProductName}) {
+        if (part.empty()) {
+            continue;
+        }
+        folder /= part;
+        // Best effort: a folder that cannot be made shows up later as files that cannot be
+        // written. It is the user's own and never writable by others.
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+        std::filesystem::permissions(folder, std::filesystem::perms::others_write,
+                                     std::filesystem::perm_options::remove, ignored);
+    }
+    mDataFolder = folder.string() + "/";
+    mDemoPath = MakeDemoPathAbsolute(mDemoPath);
+}
+
+void RavixAppBase::Run() {
+    if (mShuttingDown) {
+        return;
+    }
+    StartCursorThread();
+    if (mAutoStartLoader) {
+        StartLoadingThread();
+    }
+    // The window layer shows the main window and gives it the keyboard focus here.
+    int64_t runStart = Now();
+    mInMainLoop = true;
+    ResetTiming();
+    mLastStallCheck = runStart;
+    RunMainLoop();
+    SweepDeferredDeletes();
+    mInMainLoop = false;
+    WaitForLoadingThread();
+    PrintStatistics(runStart);
+    OnRunEnded();
+    WriteSettings();
+}
+
+void RavixAppBase::PrintStatistics(int64_t runStart) {
+    const RunStatistics& stats = mStatistics;
+    char line[128];
+    auto print = [&](const char* format, auto value) {
+        std::snprintf(line, sizeof line, format, value);
+        mPlatform->DebugOutput(line);
+    };
+    print("Seconds       = %g", static_cast<double>(Now() - runStart) / 1000.0);
+    print("Sleep Count   = %d", stats.mSleepCount);
+    print("Sleep Time    = %lld", static_cast<long long>(stats.mSleepTime));
+    print("Update Count  = %d", stats.mUpdateCount);
+    print("Draw Count    = %d", stats.mDrawCount);
+    print("Draw Time     = %lld", static_cast<long long>(stats.mDrawTime));
+    print("Present Time  = %lld", static_cast<long long>(stats.mPresentTime));
+    int64_t frameTime = stats.mDrawTime + stats.mPresentTime;
+    if (frameTime > 0) {
+        print("Avg FPS       = %g", stats.mDrawCount * 1000.0 / static_cast<double>(frameTime));
+    }
+}
+
+} // namespace ravix

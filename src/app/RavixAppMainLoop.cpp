@@ -1,0 +1,466 @@
+#include "app/RavixAppBase.h"
+
+#include "app/Verify.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <future>
+
+namespace ravix {
+
+namespace {
+
+// Counts the nesting of main-loop passes (modal loops run passes inside passes).
+class PassDepthScope {
+public:
+    explicit PassDepthScope(int& depth) : mDepth(depth) { ++mDepth; }
+    ~PassDepthScope() { --mDepth; }
+    PassDepthScope(const PassDepthScope&) = delete;
+    PassDepthScope& operator=(const PassDepthScope&) = delete;
+
+private:
+    int& mDepth;
+};
+
+constexpr double kMaxTimeBacklog = 200.0;
+
+} // namespace
+
+void RavixAppBase::RunMainLoop() {
+    while (!mShuttingDown) {
+        mLeaveLoop = false;
+        RunUntilUpdate();
+    }
+}
+
+bool RavixAppBase::RunUntilUpdate() {
+    while (true) {
+        bool updated = false;
+        if (!RunPass(updated)) {
+            return false;
+        }
+        if (updated) {
+            return true;
+        }
+    }
+}
+
+bool RavixAppBase::RunPass(bool& updated) {
+    updated = false;
+    if (mLeaveLoop) {
+        return false;
+    }
+    if (mLoopPhase == 3) {
+        mLoopPhase = 0;
+    }
+    PassDepthScope depth(mPassDepth);
+    if (mLoopPhase == 0) {
+        PumpSystemMessages();
+        // The demo player feeds the recorded events here during playback.
+        if (!ProcessDeferredMessage()) {
+            mLoopPhase = 1;
+        }
+        return true;
+    }
+    int updatesBefore = mStatistics.mUpdateCount;
+    if (mSingleStep == SingleStep::Frozen) {
+        mPlatform->Sleep(mUpdateInterval);
+        mLoopPhase = 3;
+        return true;
+    }
+    if (mSingleStep == SingleStep::StepOnce) {
+        mSingleStep = SingleStep::Frozen;
+        TryAdvanceUpdate();
+        AdvanceFraction(1.0f);
+        DrawFrame();
+        mLoopPhase = 3;
+    } else {
+        RunFrame(true);
+    }
+    updated = mStatistics.mUpdateCount != updatesBefore;
+    return true;
+}
+
+void RavixAppBase::EndSingleStep() {
+    mSingleStep = SingleStep::Off;
+    ResetTiming();
+}
+
+bool RavixAppBase::RefreshPacingActive() const {
+    return !mPlaying && mRefreshPacing && !mLastDrawWasEmpty && !mRefreshPacingBroken &&
+           !mWindowedNow;
+}
+
+bool RavixAppBase::RunFrame(bool allowSleep) {
+    RAVIX_VERIFY(mUpdateInterval > 0, "the update interval must be positive");
+    if (mShutdownRequested && !mShuttingDown) {
+        BeginShutdown();
+    }
+    const bool paced = RefreshPacingActive();
+    const double interval = mUpdateInterval;
+    const double speed = mSpeedFactor;
+    // updatesPerFrame: updates per frame interval; frameInterval: ms between frames.
+    float updatesPerFrame = 1.0f;
+    double frameInterval = interval / speed;
+    if (mRefreshPacing) {
+        updatesPerFrame = static_cast<float>(1000.0 / (mRefreshRate * interval));
+        frameInterval = 1000.0 / mRefreshRate / speed;
+    }
+    // Demo fast-forward (jumps and run-to-end during playback) runs its updates here.
+
+    if (speed > 0) {
+        const int64_t passStart = Now();
+        if (mIdlePaused) {
+            // Nothing runs while paused; sleep instead of spinning, and look once a second
+            // whether the user is back (the check in DrawFrame is not reached while paused).
+            ResetTiming();
+            if (passStart - mLastIdleCheck >= 1000) {
+                mLastIdleCheck = passStart;
+                CheckIdlePause();
+            }
+            if (mIdlePaused) {
+                if (!allowSleep) {
+                    return false;
+                }
+                ++mStatistics.mSleepCount;
+                mStatistics.mSleepTime += mUpdateInterval;
+                mPlatform->Sleep(mUpdateInterval);
+            }
+            mLoopPhase = 3;
+            SweepDeferredDeletes();
+            return true;
+        }
+        if (!paced) {
+            StepTimeAccumulator();
+        }
+        int slept = 0;
+        bool handled = false;
+        if (mLoopPhase == 1) {
+            ++mUpdatesSinceDraw;
+            if (mUpdatesSinceDraw < std::ceil(speed * 10) || !mLoadingComplete) {
+                double threshold = frameInterval;
+                if (paced) {
+                    threshold = mUpdatedSinceDraw ? static_cast<int>(frameInterval * 0.75) : 0;
+                }
+                if (threshold <= mTimeAccumulator) {
+                    RunStallDetector();
+                    if (TryAdvanceUpdate()) {
+                        mLoopPhase = 2;
+                    }
+                    mUpdatedSinceDraw = true;
+                    handled = true;
+                }
+            }
+        } else if (mLoopPhase == 2) {
+            mLoopPhase = 3;
+            mFractionalAccumulator += updatesPerFrame - 1;
+            SweepDeferredDeletes();
+            while (mFractionalAccumulator >= 1) {
+                // The demo player runs here during playback.
+                ++mUpdatesSinceDraw;
+                if (!TryAdvanceUpdate()) {
+                    break;
+                }
+                SweepDeferredDeletes();
+                mFractionalAccumulator -= 1;
+            }
+            AdvanceFraction(updatesPerFrame);
+            SweepDeferredDeletes();
+            mTimeAccumulator = paced ? std::max(0.0, mTimeAccumulator - frameInterval - 0.2)
+                                     : mTimeAccumulator - frameInterval;
+            handled = true;
+        }
+        if (!handled) {
+            mLoopPhase = 3;
+            mUpdatesSinceDraw = 0;
+            if (mUpdatedSinceDraw) {
+                DrawFrame();
+            } else {
+                // Sleep to the next update, rounded up: a wait shorter than a millisecond
+                // would otherwise be spent spinning (and never end on a clock that only
+                // moves when the program sleeps).
+                int ms = static_cast<int>(std::ceil(frameInterval - mTimeAccumulator));
+                if (ms >= 1) {
+                    if (!allowSleep) {
+                        return false;
+                    }
+                    ++mStatistics.mSleepCount;
+                    mStatistics.mSleepTime += ms;
+                    mPlatform->Sleep(ms);
+                    slept = ms;
+                }
+            }
+        }
+        // While the loading thread runs, the main thread leaves it twice its own working time.
+        if (mLoaderYield && mLoadingThreadStarted && !mLoadingThreadFinished) {
+            int64_t yield = std::min<int64_t>(250, (Now() - passStart - slept) * 2 - slept);
+            if (yield >= 1) {
+                if (!allowSleep) {
+                    return false;
+                }
+                mPlatform->Sleep(static_cast<int>(yield));
+            }
+        }
+    }
+    SweepDeferredDeletes();
+    return true;
+}
+
+void RavixAppBase::StepTimeAccumulator() {
+    int64_t now = Now();
+    if (mAccumulatorStarted) {
+        mTimeAccumulator = std::min(
+            kMaxTimeBacklog, mTimeAccumulator + static_cast<double>(now - mLastAccumulatorStep));
+    }
+    mAccumulatorStarted = true;
+    mLastAccumulatorStep = now;
+}
+
+void RavixAppBase::ResetTiming() {
+    mTimeAccumulator = 0;
+    mLastAccumulatorStep = Now();
+    mAccumulatorStarted = true;
+}
+
+// When a second's worth of updates keeps taking 800 ms or less, the display does not wait for
+// its refresh (a driver without vertical sync): updates then follow the clock for good.
+void RavixAppBase::RunStallDetector() {
+    if (mPlaying || mSpeedFactor != 1.0) {
+        return;
+    }
+    if (++mStallUpdates < (mUpdateInterval + 999) / mUpdateInterval) {
+        return;
+    }
+    mStallUpdates = 0;
+    int64_t now = Now();
+    if (now - mLastStallCheck > 800) {
+        mStallStrikes = 0;
+    } else if (++mStallStrikes >= 3) {
+        mRefreshPacingBroken = true;
+    }
+    mLastStallCheck = now;
+}
+
+bool RavixAppBase::TryAdvanceUpdate() {
+    if (mIdlePaused) {
+        return false;
+    }
+    // During demo playback the loading-complete point and the next event's update number gate
+    // the update here.
+    if (mLoadingThreadFinished && !mLoadingComplete) {
+        MarkLoadingComplete();
+        // When recording, the loading-complete event is written here.
+    }
+    AdvanceUpdate();
+    return true;
+}
+
+void RavixAppBase::MarkLoadingComplete() {
+    mLoadingComplete = true;
+    mLoaderYield = false;
+    OnLoadingComplete();
+}
+
+void RavixAppBase::AdvanceUpdate() {
+    ++mStatistics.mUpdateCount;
+    if (!mIconic && RunWidgetUpdate()) {
+        ++mStatistics.mChangedUpdateCount;
+    }
+    // The music interface's update, and the release of shared images nobody uses any more,
+    // run here.
+}
+
+void RavixAppBase::AdvanceFraction(float fraction) {
+    if (mRefreshPacing && !mIconic) {
+        RunWidgetFractionalUpdate(fraction);
+    }
+}
+
+bool RavixAppBase::DrawFrame() {
+    if (mDisplayLost) {
+        PresentFrame();
+        return false;
+    }
+    // The frame-rate overlay's bookkeeping runs here when the developer keys switched it on.
+    const int64_t drawStart = Now();
+    if (drawStart - mLastIdleCheck >= 1000) {
+        mLastIdleCheck = drawStart;
+        CheckIdlePause();
+    }
+    bool drawn = false;
+    if (!mIdlePaused) {
+        mDrawing = true;
+        drawn = DrawDirtyWidgets();
+        mDrawing = false;
+    }
+    const int64_t drawEnd = Now();
+    if ((drawn || drawEnd - mLastPresentTime > 999 || mCursorDirty) && drawEnd >= mNextDrawTime) {
+        ++mStatistics.mDrawCount;
+        mLastDrawWasEmpty = false;
+        mStatistics.mDrawTime += drawEnd - drawStart;
+        if (mWaitForRefresh && mWindowedNow && mRefreshRate > 0) {
+            int64_t period = 1000 / mRefreshRate;
+            int64_t sincePresent = drawEnd - mLastPresentTime;
+            if (sincePresent < period) {
+                mPlatform->Sleep(static_cast<int>(period - sincePresent));
+            }
+        }
+        const int64_t presentStart = Now();
+        mLastPresentTime = presentStart;
+        PresentFrame();
+        StepTimeAccumulator();
+        const int64_t presentEnd = Now();
+        mStatistics.mPresentTime += presentEnd - presentStart;
+        mNextDrawTime = presentEnd;
+        if (mLoadingThreadStarted && !mLoadingThreadFinished) {
+            // Drawing is throttled while loading so that the loading thread gets the machine.
+            int64_t next = mNextDrawTime + std::max<int64_t>(drawEnd - drawStart, 15) + 35;
+            mNextDrawTime = std::max(next, presentEnd);
+        }
+        mUpdatedSinceDraw = false;
+        mCursorDirty = false;
+        return true;
+    }
+    mUpdatedSinceDraw = false;
+    mLastDrawWasEmpty = true;
+    return false;
+}
+
+void RavixAppBase::PresentFrame() {
+    if (mDrawing || mShuttingDown || mIdlePaused) {
+        return;
+    }
+    ++mStatistics.mPresentAttempts;
+    // The display layer presents the screen image here; a failed present marks the display
+    // lost (mDisplayLost) and the window layer restores it on later calls.
+    mDisplayLost = false;
+}
+
+void RavixAppBase::CheckIdlePause() {
+    if (!mWindowedNow || mScreenSaverMode) {
+        mIdlePaused = false;
+        return;
+    }
+    int64_t now = Now();
+    if (!mScreenSaverRead || now - mLastScreenSaverRead >= 10000) {
+        ScreenSaverSettings settings = mPlatform->GetScreenSaverSettings();
+        mScreenSaverEnabled = settings.mEnabled;
+        mIdleLimit = std::max<int64_t>(1000, (int64_t{settings.mTimeoutSeconds} - 2) * 1000);
+        mLastScreenSaverRead = now;
+        mScreenSaverRead = true;
+    }
+    int64_t idle = mPlatform->UserIdleTime();
+    if (!mIdlePaused) {
+        mIdlePaused = mScreenSaverEnabled && idle > mIdleLimit;
+    } else if (!mPlatform->IsScreenSaverRunning() && idle < mIdleLimit) {
+        mIdlePaused = false;
+        MarkAllWidgetsDirty();
+    }
+}
+
+std::thread RavixAppBase::StartClockThread(std::function<void()> body) {
+    std::promise<void> added;
+    std::thread thread([this, body = std::move(body), added = added.get_future()] {
+        added.wait();
+        body();
+        mPlatform->RemoveClockThread(std::this_thread::get_id());
+    });
+    mPlatform->AddClockThread(thread.get_id());
+    added.set_value();
+    return thread;
+}
+
+void RavixAppBase::StartLoadingThread() {
+    if (mLoadingThreadStarted) {
+        return;
+    }
+    mLoaderYield = true;
+    mLoadingThreadStarted = true;
+    mLoadingThread = StartClockThread([this] {
+        int64_t start = Now();
+        LoadingThreadBody();
+        mPlatform->DebugOutput("Loading time: " + std::to_string(Now() - start));
+        mLoadingThreadFinished = true;
+    });
+}
+
+void RavixAppBase::WaitForLoadingThread() {
+    while (mLoadingThreadStarted && !mLoadingThreadFinished) {
+        mPlatform->Sleep(20);
+    }
+    if (mLoadingThread.joinable()) {
+        mLoadingThread.join();
+    }
+}
+
+void RavixAppBase::StartCursorThread() {
+    if (mCursorThreadStarted.exchange(true)) {
+        return;
+    }
+    mCursorThreadRunning = true;
+    mCursorThread = StartClockThread([this] { RunCursorThread(); });
+}
+
+void RavixAppBase::RunCursorThread() {
+    int lastX = INT_MIN;
+    int lastY = INT_MIN;
+    while (!mShuttingDown) {
+        int x = 0;
+        int y = 0;
+        // During playback the recorded position stands in for the system cursor here.
+        if (mPlatform->GetCursorPosition(x, y) && (x != lastX || y != lastY)) {
+            lastX = x;
+            lastY = y;
+            // The display layer's software cursor moves to (x, y) here: at once when the last
+            // present is more than a refresh period and 5 ms old, else with the next present.
+        }
+        mPlatform->Sleep(10);
+    }
+    mCursorThreadRunning = false;
+}
+
+void RavixAppBase::JoinThreads() {
+    while (mCursorThreadRunning) {
+        mPlatform->Sleep(10);
+    }
+    if (mCursorThread.joinable()) {
+        mCursorThread.join();
+    }
+    WaitForLoadingThread();
+}
+
+void RavixAppBase::DeferDeleteErased(void* object, void (*deleter)(void*)) {
+    if (object == nullptr) {
+        return;
+    }
+    bool known = std::any_of(mDeferredDeletes.begin(), mDeferredDeletes.end(),
+                             [&](const DeferredDelete& entry) { return entry.mObject == object; });
+    if (!known) {
+        mDeferredDeletes.push_back({mPassDepth, object, deleter});
+    }
+}
+
+void RavixAppBase::SweepDeferredDeletes() {
+    if (mSweeping) {
+        return;
+    }
+    mSweeping = true;
+    // Deleting may hand further objects over; they are swept in the same call.
+    while (true) {
+        auto firstDue = std::stable_partition(
+            mDeferredDeletes.begin(), mDeferredDeletes.end(),
+            [&](const DeferredDelete& entry) { return entry.mDepth < mPassDepth; });
+        std::vector<DeferredDelete> due(firstDue, mDeferredDeletes.end());
+        mDeferredDeletes.erase(firstDue, mDeferredDeletes.end());
+        if (due.empty()) {
+            break;
+        }
+        for (const DeferredDelete& entry : due) {
+            entry.mDelete(entry.mObject);
+        }
+    }
+    mSweeping = false;
+}
+
+} // namespace ravix

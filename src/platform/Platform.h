@@ -1,0 +1,109 @@
+#pragma once
+
+#include "platform/PlatformMessage.h"
+
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace ravix {
+
+class MemoryImage;
+
+// Message box flags and results, numbered as the window system numbers them so that callers
+// can combine and compare them as plain ints.
+enum MessageBoxFlags {
+    kMessageBoxOk = 0x0,
+    kMessageBoxOkCancel = 0x1,
+    kMessageBoxYesNoCancel = 0x3,
+    kMessageBoxYesNo = 0x4,
+    kMessageBoxIconError = 0x10,
+    kMessageBoxIconQuestion = 0x20,
+    kMessageBoxIconWarning = 0x30,
+    kMessageBoxIconInformation = 0x40,
+};
+enum MessageBoxResult {
+    kMessageBoxResultOk = 1,
+    kMessageBoxResultCancel = 2,
+    kMessageBoxResultYes = 6,
+    kMessageBoxResultNo = 7,
+};
+
+// The system cursor shapes the application asks for.
+enum class SystemCursor {
+    Arrow,
+    PointingHand, // built-in cursor 1
+    GrabbingHand, // built-in cursor 2
+    IBeam,
+    NoEntry,
+    SizeAll,
+    SizeNorthEastSouthWest,
+    SizeNorthSouth,
+    SizeNorthWestSouthEast,
+    SizeWestEast,
+    Wait,
+    Hidden,
+};
+
+// The system's screen-saver settings, as far as the idle pause needs them.
+struct ScreenSaverSettings {
+    bool mEnabled = false;
+    int mTimeoutSeconds = 0;
+};
+
+// The seam between the framework and the operating system. The real back-end talks to the
+// window system; the headless one stands in for it in tests with a virtual clock and scripted
+// input. Everything above this interface reaches time, input and the desktop only through it.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Milliseconds from an arbitrary start; never goes backwards. Any thread.
+    virtual int64_t TickCount() = 0;
+    // Suspends the calling thread for ms milliseconds. Any thread.
+    virtual void Sleep(int ms) = 0;
+
+    // The next waiting window-system message, if any. Main thread.
+    virtual bool PollMessage(PlatformMessage& message) = 0;
+
+    // Shows the finished screen image in the window; false when the display is lost.
+    virtual bool PresentScreen(MemoryImage& screen) = 0;
+
+    // A modal message box; returns a MessageBoxResult.
+    virtual int ShowMessageBox(const std::string& text, const std::string& caption, int flags) = 0;
+
+    virtual void SetClipboardText(const std::string& text) = 0;
+    virtual std::string GetClipboardText() = 0;
+    // Opens a web page in the user's browser; false when that could not be started.
+    virtual bool OpenUrl(const std::string& url) = 0;
+
+    // Takes the lock that marks the running copy of the product; false when another copy
+    // holds it. The lock is released when the platform object goes away.
+    virtual bool AcquireInstanceLock(const std::string& productName) = 0;
+    // Sends the copy holding the lock a Notify message with the given code.
+    virtual void NotifyRunningInstance(const std::string& productName, int code) = 0;
+
+    virtual void SetCursor(SystemCursor cursor) = 0;
+    // The pointer position in the main window's client coordinates. Any thread.
+    virtual bool GetCursorPosition(int& x, int& y) = 0;
+
+    // Milliseconds since the user last touched the mouse or keyboard, anywhere.
+    virtual int64_t UserIdleTime() = 0;
+    virtual ScreenSaverSettings GetScreenSaverSettings() = 0;
+    virtual bool IsScreenSaverRunning() = 0;
+
+    // The program's arguments as the process received them, the program name first.
+    virtual std::vector<std::string> CommandLineArguments() = 0;
+    // Developer output: statistics and diagnostics.
+    virtual void DebugOutput(const std::string& text) = 0;
+    // Ends the process with the exit code; does not return.
+    [[noreturn]] virtual void EndProcess(int code) = 0;
+
+    // The program's own worker threads (loading, cursor) keep step with its clock: added before
+    // they do anything, removed as the last thing they do. Only a virtual clock cares.
+    virtual void AddClockThread(std::thread::id /*thread*/) {}
+    virtual void RemoveClockThread(std::thread::id /*thread*/) {}
+};
+
+} // namespace ravix
