@@ -290,7 +290,10 @@ void RavixAppBase::BeginShutdown() {
     if (mCursorThread.joinable()) {
         mCursorThread.join();
     }
-    // Music stops, and the window layer restores the desktop and hides the window, here.
+    if (mMusic) {
+        mMusic->StopAllSongs();
+    }
+    // The window layer restores the desktop and hides the window here.
     if (mSettingsRead) {
         WriteSettings();
     }

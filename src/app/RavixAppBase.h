@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/SettingsStore.h"
+#include "audio/MusicInterface.h"
+#include "audio/SoundManager.h"
 #include "platform/Platform.h"
 
 #include <atomic>
@@ -16,6 +18,7 @@
 
 namespace ravix {
 
+class ALDevice;
 class Dialog;
 
 // The application object: one per process, reached through gApplication. It owns the platform
@@ -55,6 +58,8 @@ public:
     virtual void AdvanceFraction(float fraction);
     virtual void ApplyCursorShape();
     virtual void OnLoadingComplete() {}
+    // The music back-end: silent with mSilent or without an audio device.
+    virtual std::unique_ptr<MusicInterface> CreateMusicInterface();
     virtual void OnInitialized() {}
     virtual void OnShutdownBegins() {}
     virtual void OnRunEnded() {}
@@ -245,6 +250,11 @@ public:
     // The per-machine data folder, ending in "/" once Initialize has made it.
     static inline std::string mDataFolder;
 
+    // Sound effects and music, made by Initialize (a game may make its own sound manager
+    // before). Without an audio device both are silent.
+    std::unique_ptr<SoundManager> mSounds;
+    std::unique_ptr<MusicInterface> mMusic;
+
 protected:
     // Where the widget manager joins the main loop: one fixed update (returns whether a widget
     // is dirty), the fractional update, drawing the dirty widgets into the screen image (returns
@@ -288,6 +298,8 @@ private:
     void JoinThreads();
 
     std::unique_ptr<Platform> mPlatform;
+    // The audio output the sound manager and the music back-end share; null without one.
+    std::shared_ptr<ALDevice> mAudioDevice;
     std::thread::id mMainThreadId = std::this_thread::get_id();
     std::unordered_map<std::string, std::string> mStrings;
     bool mCommandLineRead = false;

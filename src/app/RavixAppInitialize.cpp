@@ -1,6 +1,9 @@
 #include "app/RavixAppBase.h"
 
 #include "app/Random.h"
+#include "audio/ALDevice.h"
+#include "audio/ALMusicInterface.h"
+#include "audio/ALSoundManager.h"
 #include "platform/XdgFolders.h"
 #include "resources/PakInterface.h"
 
@@ -36,15 +39,29 @@ void RavixAppBase::Initialize() {
     gRandom.Seed(static_cast<uint32_t>(Now()));
     // The window layer creates the hidden window and the built-in cursors here.
     OnWindowClassesReady();
-    // The widget manager is sized to the screen, the main window and the display are created,
-    // and the sound manager and music interface are made, here.
+    // The widget manager is sized to the screen, the main window and the display are created
+    // here.
+    if (!mSounds) {
+        // Without audio hardware the device is missing and sound is silent: the game still runs.
+        mAudioDevice = mSilent ? nullptr : ALDevice::OpenDefault();
+        mSounds =
+            std::make_unique<ALSoundManager>(mAudioDevice, mDataFolder, [this] { return Now(); });
+    }
     SetEffectsLevel(mEffectsLevel);
+    mMusic = CreateMusicInterface();
     SetMusicLevel(mMusicLevel);
     if (mScreenSaverMode) {
         SetCursorNumber(11);
     }
     OnInitialized();
     mInitialized = true;
+}
+
+std::unique_ptr<MusicInterface> RavixAppBase::CreateMusicInterface() {
+    if (mSilent || !mAudioDevice) {
+        return std::make_unique<MusicInterface>();
+    }
+    return std::make_unique<ALMusicInterface>(mAudioDevice);
 }
 
 void RavixAppBase::MakeDataFolder() {
