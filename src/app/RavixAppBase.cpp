@@ -139,11 +139,26 @@ void RavixAppBase::Unsilence(bool automatic) {
 }
 
 void RavixAppBase::ApplyMusicVolume() {
-    // The music interface receives IsSilenced() ? 0 : mMusicLevel here once it exists.
+    if (mMusic) {
+        mMusic->SetMusicVolume(IsSilenced() ? 0.0 : mMusicLevel);
+    }
 }
 
 void RavixAppBase::ApplyEffectsVolume() {
-    // The sound manager receives IsSilenced() ? 0 : mEffectsLevel here once it exists.
+    if (mSounds) {
+        mSounds->SetEffectsVolume(IsSilenced() ? 0.0 : mEffectsLevel);
+    }
+}
+
+double RavixAppBase::GetMasterLevel() {
+    return mSounds ? mSounds->GetSystemVolume() : 0.0;
+}
+
+void RavixAppBase::SetMasterLevel(double level) {
+    mEffectsLevel = level;
+    if (mSounds) {
+        mSounds->SetSystemVolume(level);
+    }
 }
 
 double RavixAppBase::GetLoadingProgress() {

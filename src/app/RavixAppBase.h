@@ -86,9 +86,12 @@ public:
     virtual void OnDisplayInitBegins() {}
     virtual void OnDisplayInitEnded() {}
     virtual bool KeepWorkingFolder(const std::string& /*folder*/) { return false; }
+    // The sound manager's master volume, 0..1.
+    virtual double GetMasterLevel();
     virtual double GetMusicLevel() { return mMusicLevel; }
     virtual double GetEffectsLevel() { return mEffectsLevel; }
     virtual bool IsSilenced() { return mSilenceDepth > 0; }
+    virtual void SetMasterLevel(double level);
     virtual void SetMusicLevel(double level);
     virtual void SetEffectsLevel(double level);
     virtual void Silence(bool automatic);

@@ -12,8 +12,6 @@ using namespace ravix;
 using namespace audiotest;
 
 constexpr int kSong = 1;
-// Frames the mixer takes to move to a changed gain without a click.
-constexpr size_t kSettle = 1024;
 
 // The music back-end on a loopback device, fed by the test between renders.
 class ALMusicInterfaceTest : public testing::Test {

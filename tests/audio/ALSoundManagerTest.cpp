@@ -11,9 +11,6 @@ namespace {
 using namespace ravix;
 using namespace audiotest;
 
-// Frames the mixer takes to move to a changed gain or position without a click.
-constexpr size_t kSettle = 1024;
-
 // A sound manager on a loopback device with its data folder in a temporary folder and a clock
 // the test moves by hand.
 class ALSoundManagerTest : public testing::Test {

@@ -78,4 +78,35 @@ TEST_F(AppAudioTest, InitializeMakesTheMusicBackEndAndShutdownStopsTheMusic) {
     EXPECT_FALSE(app.mMusic->IsSongPlaying(1));
 }
 
+TEST_F(AppAudioTest, LevelsAndSilencingReachSoundAndMusic) {
+    LoopbackApp app(mDevice);
+    app.mEffectsLevel = 0.5;
+    app.mMusicLevel = 0.25;
+    app.Initialize();
+    EXPECT_EQ(app.Sounds().GetEffectsVolume(), 0.5);
+    ASSERT_TRUE(app.mMusic->LoadSong(1, Fixture("tone.ogg")));
+    app.mMusic->PlaySong(1, 0, false);
+    app.Play(kSettle);
+    const float quarter = app.Play(4410).Peak();
+    app.SetMusicLevel(1.0);
+    app.Play(kSettle);
+    EXPECT_NEAR(app.Play(4410).Peak(), 4 * quarter, quarter * 0.1);
+
+    app.Silence(false);
+    EXPECT_EQ(app.Sounds().GetEffectsVolume(), 0.0);
+    app.Play(kSettle);
+    EXPECT_TRUE(app.Play(4410).IsSilent());
+    app.SetEffectsLevel(0.75); // stored, but silenced still
+    EXPECT_EQ(app.mEffectsLevel, 0.75);
+    EXPECT_EQ(app.Sounds().GetEffectsVolume(), 0.0);
+    app.Unsilence(false);
+    EXPECT_EQ(app.Sounds().GetEffectsVolume(), 0.75);
+    app.Play(kSettle);
+    EXPECT_NEAR(app.Play(4410).Peak(), 4 * quarter, quarter * 0.1);
+
+    app.SetMasterLevel(0.5);
+    EXPECT_EQ(app.mEffectsLevel, 0.5);
+    EXPECT_NEAR(app.GetMasterLevel(), 0.5, 1.0 / 65535);
+}
+
 } // namespace

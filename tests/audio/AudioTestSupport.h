@@ -17,6 +17,8 @@
 namespace audiotest {
 
 inline constexpr int kOutputRate = 44100;
+// Frames the mixer takes to move to a changed gain or position without a click.
+inline constexpr size_t kSettle = 1024;
 
 inline std::string Fixture(const std::string& name) {
     return std::string(TARNWICK_TEST_DIR) + "/audio/fixtures/" + name;
