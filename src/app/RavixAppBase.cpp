@@ -2,6 +2,7 @@
 
 #include "app/Verify.h"
 #include "app/Version.h"
+#include "audio/SoundInstance.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -148,6 +149,19 @@ void RavixAppBase::ApplyEffectsVolume() {
     if (mSounds) {
         mSounds->SetEffectsVolume(IsSilenced() ? 0.0 : mEffectsLevel);
     }
+}
+
+void RavixAppBase::PlayEffectPanned(int id, int pan) {
+    SoundInstance* channel = mSounds ? mSounds->CreateChannel(id) : nullptr;
+    if (!channel) {
+        return;
+    }
+    channel->SetBalance(pan);
+    channel->Launch(false, true); // released by the sound manager once it has finished
+}
+
+void RavixAppBase::PlayEffect(int id) {
+    PlayEffectPanned(id, 0);
 }
 
 double RavixAppBase::GetMasterLevel() {

@@ -86,6 +86,10 @@ public:
     virtual void OnDisplayInitBegins() {}
     virtual void OnDisplayInitEnded() {}
     virtual bool KeepWorkingFolder(const std::string& /*folder*/) { return false; }
+    // Plays a loaded sound effect once on a channel of its own, balanced by pan (-10000 left
+    // .. 10000 right); nothing when the id is empty or every channel is busy.
+    virtual void PlayEffectPanned(int id, int pan);
+    virtual void PlayEffect(int id);
     // The sound manager's master volume, 0..1.
     virtual double GetMasterLevel();
     virtual double GetMusicLevel() { return mMusicLevel; }

@@ -109,4 +109,28 @@ TEST_F(AppAudioTest, LevelsAndSilencingReachSoundAndMusic) {
     EXPECT_NEAR(app.GetMasterLevel(), 0.5, 1.0 / 65535);
 }
 
+TEST_F(AppAudioTest, PlayEffectPlaysOnceAndReleasesTheChannel) {
+    LoopbackApp app(mDevice);
+    app.Initialize();
+    const int id = app.mSounds->LoadEffect(mFolder / "beep");
+    ASSERT_GE(id, 0);
+    app.PlayEffect(id);
+    const Rendered centre = app.Play(2000);
+    EXPECT_GT(centre.Peak(), 0.1f);
+    EXPECT_FLOAT_EQ(centre.Peak(0), centre.Peak(1));
+    app.PlayEffectPanned(id, -10000);
+    // The first second-long beep is still playing; the second one adds to the left only.
+    const Rendered both = app.Play(2000);
+    EXPECT_GT(both.Peak(0), centre.Peak(0) * 1.5f);
+    EXPECT_NEAR(both.Peak(1), centre.Peak(1), centre.Peak(1) * 0.01f);
+    // 32 channels at most; a played effect releases its channel once it has finished.
+    for (int i = 0; i < 40; ++i)
+        app.PlayEffect(id);
+    app.Play(2 * kOutputRate);
+    EXPECT_NE(app.mSounds->CreateChannel(id), nullptr);
+    app.PlayEffect(-1); // an id out of range plays nothing
+    app.PlayEffect(3);  // nor does an empty one
+    EXPECT_TRUE(app.Play(2000).IsSilent());
+}
+
 } // namespace

@@ -124,11 +124,7 @@ TEST(SoundFileTest, RefusesDamagedFiles) {
         {"rate 0", "x.wav", Riff(Chunk("fmt ", FormatBody(1, 1, 0, 16)) + data4)},
         {"fmt cut short", "x.wav", Riff(Chunk("fmt ", std::string("\x01\x00", 2)))},
         {"xor without key", "x.wav", Riff(Chunk("xor ", "") + data4)},
-        {"dep cut short", "x.wav",
-         Riff(Chunk("dep ", std::string("\x05\x00"
-                                        "ab",
-                                        4)) +
-              data4)},
+        {"dep cut short", "x.wav", Riff(Chunk("dep ", std::string("\x05\0ab", 4)) + data4)},
         {"au magic", "x.au", SunAudio(24, 2, 1, 8000, 1, "ab").replace(0, 4, ".snx")},
         {"au 16-bit linear", "x.au", SunAudio(24, 2, 3, 8000, 1, "ab")},
         {"au offset in the header", "x.au", SunAudio(20, 2, 1, 8000, 1, "ab")},
