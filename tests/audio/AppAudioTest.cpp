@@ -133,4 +133,16 @@ TEST_F(AppAudioTest, PlayEffectPlaysOnceAndReleasesTheChannel) {
     EXPECT_TRUE(app.Play(2000).IsSilent());
 }
 
+TEST_F(AppAudioTest, EveryUpdateAdvancesTheMusic) {
+    LoopbackApp app(mDevice);
+    app.Initialize();
+    ASSERT_TRUE(app.mMusic->LoadSong(1, Fixture("tone.ogg")));
+    app.mMusic->FadeInSong(1, 0, 0.01, false);
+    app.RunFor(495); // 10 ms updates: 49 of them by 495 ms of the virtual clock
+    ASSERT_EQ(app.UpdateCount(), 49);
+    EXPECT_NEAR(app.mLoopbackMusic->GetSongVolume(1), 0.49, 1e-9);
+    app.RunFor(1000);
+    EXPECT_EQ(app.mLoopbackMusic->GetSongVolume(1), 1.0);
+}
+
 } // namespace
