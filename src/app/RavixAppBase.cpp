@@ -4,6 +4,7 @@
 #include "app/Version.h"
 #include "audio/SoundInstance.h"
 #include "graphics/MemoryImage.h"
+#include "resources/ResourceManager.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>
@@ -70,6 +71,7 @@ RavixAppBase::RavixAppBase(std::unique_ptr<Platform> platform) : mPlatform(std::
         gApplication = this;
     }
     mWidgets = std::make_unique<WidgetManager>(this);
+    mResources = std::make_unique<ResourceManager>(this);
     mVersionText = ProductVersionText();
     mStartFolder = ProgramFolder();
     mStartTick = Now();
@@ -100,6 +102,7 @@ RavixAppBase::~RavixAppBase() {
     // The owned objects go while the platform and gApplication, which widgets leaving the tree
     // may still reach, are there.
     mWidgets.reset();
+    mResources.reset();
     mScreenImage.reset();
     // An image that outlives its application must not reach the registry when it goes.
     mImages.ForEach([](MemoryImage* image) { image->mApp = nullptr; });

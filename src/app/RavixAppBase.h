@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -22,6 +23,7 @@ namespace ravix {
 class ALDevice;
 class Dialog;
 class MemoryImage;
+class ResourceManager;
 class WidgetManager;
 
 // The application object: one per process, reached through gApplication. It owns the platform
@@ -110,6 +112,15 @@ public:
     virtual void Silence(bool automatic);
     virtual void Unsilence(bool automatic);
     virtual double GetLoadingProgress();
+    // Loads an image file (with its alpha file) into a new image of this application whose file
+    // path is the given path; commit settles its transparency flags. Null when nothing loads.
+    virtual std::unique_ptr<MemoryImage> LoadDisplayImage(const std::string& path, bool commit);
+    // The shared-image cache (any thread): the image of (path, variant), loaded with
+    // LoadDisplayImage, or empty for a path starting with "!", when no one holds it yet.
+    // created tells whether the image was made by this call. Null when the file does not load.
+    // An image lives as long as someone holds it; a later call loads it again.
+    virtual std::shared_ptr<MemoryImage>
+    AcquireSharedImage(const std::string& path, const std::string& variant, bool& created);
     virtual Dialog* FindDialog(int id);
     virtual void RegisterDialog(int id, Dialog* dialog);
     virtual bool DismissDialog(int id) { return DismissDialog(id, true, true); }
@@ -136,6 +147,9 @@ public:
     // Throws away the scheduler's time backlog (after a modal box, a window drag, a pause).
     void ResetTiming();
     void ClearKeyState();
+    // Reads "properties/resources.xml" into the resource manager; on failure shows the error
+    // text as a fatal error and ends the process.
+    bool LoadResourceManifest();
     // Ends the process with the exit code, through the platform.
     [[noreturn]] void QuitProcess(int code);
 
@@ -272,6 +286,8 @@ public:
 
     // The root of the widget tree: screens and dialogs are its children.
     std::unique_ptr<WidgetManager> mWidgets;
+    // The resources of the manifest.
+    std::unique_ptr<ResourceManager> mResources;
     // Sound effects and music, made by Initialize (a game may make its own sound manager
     // before). Without an audio device both are silent.
     std::unique_ptr<SoundManager> mSounds;
@@ -322,6 +338,9 @@ private:
 
     std::unique_ptr<Platform> mPlatform;
     ImageRegistry mImages; // before every image made with the application
+    // The shared-image cache: (path, variant) -> the image while someone holds it.
+    std::mutex mSharedImagesMutex;
+    std::map<std::pair<std::string, std::string>, std::weak_ptr<MemoryImage>> mSharedImages;
     std::unique_ptr<MemoryImage> mScreenImage;
     // The audio output the sound manager and the music back-end share; null without one.
     std::shared_ptr<ALDevice> mAudioDevice;
