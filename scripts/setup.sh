@@ -10,8 +10,10 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # image files
   zlib1g-dev libpng-dev libjpeg-dev
+  # JPEG 2000: the library is loaded at run time; its header gives the types
+  libopenjp2-7 libopenjp2-7-dev
   # peers measured by the benchmarks
-  libpixman-1-dev
+  libpixman-1-dev libgif-dev
 )
 
 missing=()
