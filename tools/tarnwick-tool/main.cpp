@@ -14,6 +14,9 @@ const char* UsageText() {
            "  image info FILE         print the size and whether pixels are (partly) transparent\n"
            "  image convert IN OUT    load IN with its alpha file and write it as the PNG file "
            "OUT\n"
+           "  font render FONT TEXT OUT.png\n"
+           "                          draw TEXT in white on a transparent picture and write it\n"
+           "                          as PNG; FONT is a font descriptor file or sys:FACE:SIZE\n"
            "  --help                  print this text\n"
            "\n"
            "xml dump writes the kind (Start, End, Text, Instruction, Comment), a tab and the\n"
@@ -48,5 +51,7 @@ int main(int argc, char** argv) {
         return RunXmlCommand(args);
     if (group == "image")
         return RunImageCommand(args);
+    if (group == "font")
+        return RunFontCommand(args);
     return UsageError();
 }
