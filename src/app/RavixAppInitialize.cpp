@@ -4,8 +4,10 @@
 #include "audio/ALDevice.h"
 #include "audio/ALMusicInterface.h"
 #include "audio/ALSoundManager.h"
+#include "graphics/Rect.h"
 #include "platform/XdgFolders.h"
 #include "resources/PakInterface.h"
+#include "widgets/WidgetManager.h"
 
 #include <filesystem>
 
@@ -39,8 +41,12 @@ void RavixAppBase::Initialize() {
     gRandom.Seed(static_cast<uint32_t>(Now()));
     // The window layer creates the hidden window and the built-in cursors here.
     OnWindowClassesReady();
-    // The widget manager is sized to the screen, the main window and the display are created
-    // here.
+    Rect screen(0, 0, mScreenWidth, mScreenHeight);
+    mWidgets->Resize(screen, screen);
+    // The main window and the display are created here; until then the screen image is the
+    // application's own and the platform presents it.
+    CreateScreenImage();
+    MarkAllWidgetsDirty();
     if (!mSounds) {
         // Without audio hardware the device is missing and sound is silent: the game still runs.
         mAudioDevice = mSilent ? nullptr : ALDevice::OpenDefault();
