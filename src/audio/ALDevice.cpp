@@ -23,26 +23,11 @@ LPALCRENDERSAMPLESSOFT LoopbackRender() {
 } // namespace
 
 std::shared_ptr<ALDevice> ALDevice::OpenDefault() {
-    ALCdevice* device = alcOpenDevice(nullptr);
-    if (!device)
-        return nullptr;
-    ALCcontext* context = alcCreateContext(device, nullptr);
-    if (!context || !alcMakeContextCurrent(context)) {
-        if (context)
-            alcDestroyContext(context);
-        alcCloseDevice(device);
-        return nullptr;
-    }
-    ALCint rate = 0;
-    alcGetIntegerv(device, ALC_FREQUENCY, 1, &rate);
-    return std::shared_ptr<ALDevice>(new ALDevice(device, context, false, rate));
+    return Adopt(alcOpenDevice(nullptr), nullptr, false);
 }
 
 std::shared_ptr<ALDevice> ALDevice::OpenLoopback(int rate) {
     if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback"))
-        return nullptr;
-    ALCdevice* device = LoopbackOpen()(nullptr);
-    if (!device)
         return nullptr;
     // No limiter and no head-related filtering, so that what is mixed is what comes out.
     const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
@@ -56,6 +41,13 @@ std::shared_ptr<ALDevice> ALDevice::OpenLoopback(int rate) {
                                  ALC_HRTF_SOFT,
                                  ALC_FALSE,
                                  0};
+    return Adopt(LoopbackOpen()(nullptr), attributes, true);
+}
+
+std::shared_ptr<ALDevice> ALDevice::Adopt(ALCdevice* device, const ALCint* attributes,
+                                          bool loopback) {
+    if (!device)
+        return nullptr;
     ALCcontext* context = alcCreateContext(device, attributes);
     if (!context || !alcMakeContextCurrent(context)) {
         if (context)
@@ -63,11 +55,11 @@ std::shared_ptr<ALDevice> ALDevice::OpenLoopback(int rate) {
         alcCloseDevice(device);
         return nullptr;
     }
-    return std::shared_ptr<ALDevice>(new ALDevice(device, context, true, rate));
+    return std::shared_ptr<ALDevice>(new ALDevice(device, context, loopback));
 }
 
-ALDevice::ALDevice(ALCdevice* device, ALCcontext* context, bool loopback, int rate)
-    : mDevice(device), mContext(context), mLoopback(loopback), mRate(rate) {}
+ALDevice::ALDevice(ALCdevice* device, ALCcontext* context, bool loopback)
+    : mDevice(device), mContext(context), mLoopback(loopback) {}
 
 ALDevice::~ALDevice() {
     if (alcGetCurrentContext() == mContext)

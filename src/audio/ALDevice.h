@@ -22,17 +22,18 @@ public:
     ALDevice& operator=(const ALDevice&) = delete;
 
     bool IsLoopback() const { return mLoopback; }
-    int GetRate() const { return mRate; }
     // Mixes frames frames of interleaved stereo float samples into out (loopback devices only).
     void Render(float* out, size_t frames);
 
 private:
-    ALDevice(ALCdevice* device, ALCcontext* context, bool loopback, int rate);
+    ALDevice(ALCdevice* device, ALCcontext* context, bool loopback);
+    // Gives the device a context made current; closes the device and returns null on failure.
+    static std::shared_ptr<ALDevice> Adopt(ALCdevice* device, const ALCint* attributes,
+                                           bool loopback);
 
     ALCdevice* mDevice = nullptr;
     ALCcontext* mContext = nullptr;
     bool mLoopback = false;
-    int mRate = 0;
 };
 
 } // namespace ravix

@@ -50,13 +50,9 @@ public:
     int FindFreeEffectId() override;
     int CountEffects() override;
 
-    const std::shared_ptr<ALDevice>& GetDevice() const { return mDevice; }
     double GetEffectsVolume() const { return mEffectsVolume; }
     // The PCM byte length of the sound loaded into the id, 0 when it is empty.
     size_t GetEffectByteLength(int id) const;
-    // Deletes every disposed channel now; CreateChannel does so at most once a second.
-    void ReleaseDisposedChannels();
-
 private:
     struct Effect {
         std::shared_ptr<ALSoundBuffer> mBuffer; // null while the id is free
@@ -71,6 +67,8 @@ private:
     bool ReadSound(const std::string& name, PcmSound& sound);
     // The slot for a new channel, releasing a disposed channel if needed; -1 when all are busy.
     int TakeChannelSlot();
+    // Deletes every disposed channel (at most once a second, from TakeChannelSlot).
+    void ReleaseDisposedChannels();
 
     std::shared_ptr<ALDevice> mDevice;
     SoundCache mCache;

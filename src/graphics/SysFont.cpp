@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <mutex>
 #include <vector>
@@ -38,7 +39,10 @@ FreeTypeLibrary& Library() {
         if (FT_Init_FreeType(&created->mLibrary) != 0) {
             created->mLibrary = nullptr;
         }
+        // Fonts hold no fontconfig objects once they are open, so its configuration can be
+        // released when the process ends (otherwise part of it is reported as leaked).
         FcInit();
+        std::atexit(FcFini);
         return created;
     }();
     return *library;

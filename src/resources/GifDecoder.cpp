@@ -53,7 +53,7 @@ long ReadSubBlocks(PakReader& in, uint8_t* head, size_t headSize) {
 }
 
 // The image's LZW data: the sub-blocks after the minimum code size, joined. Stops at the empty
-// sub-block or at the end of the file.
+// sub-block or at the end of the file, keeping what there is of a cut-off sub-block.
 std::vector<uint8_t> ReadImageData(PakReader& in) {
     std::vector<uint8_t> data;
     data.reserve(size_t(std::min<uint64_t>(in.Remaining(), 1 << 20)));
@@ -61,12 +61,11 @@ std::vector<uint8_t> ReadImageData(PakReader& in) {
         const int count = in.ReadByte();
         if (count <= 0)
             return data;
+        const size_t available = size_t(std::min<uint64_t>(uint64_t(count), in.Remaining()));
         const size_t start = data.size();
-        data.resize(start + size_t(count));
-        if (!in.Read(data.data() + start, size_t(count))) {
-            data.resize(start); // a cut-off sub-block gives nothing
+        data.resize(start + available);
+        if (!in.Read(data.data() + start, available) || available < size_t(count))
             return data;
-        }
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -19,10 +20,14 @@ class Image {
 public:
     virtual ~Image();
 
-    // An image of the given size with every pixel transparent black. Null when a side is not
-    // positive, when the pixels and a guard word would not fit in 32 bits of bytes (the limit
-    // of MemoryImage) or when the memory cannot be had.
-    static std::unique_ptr<Image> Create(int width, int height);
+    // What a new image's pixels hold: transparent black, or nothing yet, for decoders that
+    // write every pixel (or fail) and need not touch memory a false size claims.
+    enum class Fill { TransparentBlack, Unset };
+
+    // An image of the given size. Null when a side is not positive, when the pixels and a guard
+    // word would not fit in 32 bits of bytes (the limit of MemoryImage) or when the memory
+    // cannot be had.
+    static std::unique_ptr<Image> Create(int width, int height, Fill fill = Fill::TransparentBlack);
 
     int GetWidth() const { return mWidth; }
     int GetHeight() const { return mHeight; }

@@ -82,7 +82,7 @@ std::unique_ptr<Image> LoadAlphaImage(const std::string& name) {
 
 Image::~Image() = default;
 
-std::unique_ptr<Image> Image::Create(int width, int height) {
+std::unique_ptr<Image> Image::Create(int width, int height, Fill fill) {
     if (width <= 0 || height <= 0)
         return nullptr;
     const uint64_t count = uint64_t(width) * uint64_t(height);
@@ -91,7 +91,8 @@ std::unique_ptr<Image> Image::Create(int width, int height) {
     std::unique_ptr<Image> image(new (std::nothrow) Image);
     if (!image)
         return nullptr;
-    image->mBits.reset(new (std::nothrow) uint32_t[count]());
+    image->mBits.reset(fill == Fill::TransparentBlack ? new (std::nothrow) uint32_t[count]()
+                                                      : new (std::nothrow) uint32_t[count]);
     if (!image->mBits)
         return nullptr;
     image->mWidth = width;

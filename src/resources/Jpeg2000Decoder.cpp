@@ -181,7 +181,8 @@ std::unique_ptr<Image> DecodeWithCodec(const Codec& codec, opj_codec_t* decoder,
     std::unique_ptr<Image> image;
     if (haveHeader && decoded->x1 > decoded->x0 && decoded->y1 > decoded->y0 &&
         decoded->x1 - decoded->x0 <= INT32_MAX && decoded->y1 - decoded->y0 <= INT32_MAX)
-        image = Image::Create(int(decoded->x1 - decoded->x0), int(decoded->y1 - decoded->y0));
+        image = Image::Create(int(decoded->x1 - decoded->x0), int(decoded->y1 - decoded->y0),
+                              Image::Fill::Unset);
     if (image && codec.mDecode(decoder, stream, decoded) && codec.mEndDecompress(decoder, stream))
         image = ConvertImage(*decoded, std::move(image));
     else

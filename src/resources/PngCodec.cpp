@@ -51,7 +51,7 @@ void DecodePngRows(png_structp png, png_infop info, uint64_t fileBytes, Image** 
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != size_t(width) * 4)
         png_error(png, "unexpected row layout");
-    image = Image::Create(int(width), int(height)).release();
+    image = Image::Create(int(width), int(height), Image::Fill::Unset).release();
     if (!image)
         png_error(png, "image too large");
     for (int pass = 0; pass < passes; ++pass)

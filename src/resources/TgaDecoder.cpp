@@ -37,7 +37,7 @@ std::unique_ptr<Image> DecodeTga(PakFile* file) {
         return nullptr;
     if (!ClaimFitsData(height, uint64_t(width) * 4, in.Remaining(), 1))
         return nullptr;
-    std::unique_ptr<Image> image = Image::Create(width, height);
+    std::unique_ptr<Image> image = Image::Create(width, height, Image::Fill::Unset);
     if (!image || !in.Read(image->GetBits(), image->PixelCount() * 4))
         return nullptr;
     return image;

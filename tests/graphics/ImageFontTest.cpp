@@ -477,24 +477,32 @@ TEST_F(ImageFontTest, WidthsFileFontUsesTheOtherCaseForMissingLetters) {
     EXPECT_EQ(Draw(missing, "AB", 0, 3, 4, 3)[0], "....");
 }
 
-TEST_F(ImageFontTest, PreparingOnOneThreadWhileAnotherDraws) {
-    // Two fonts share the layer image: one is prepared again and again at other sizes (which
-    // reads the shared image) while the other draws from it.
+TEST_F(ImageFontTest, PreparingAndDrawingOnTwoThreads) {
+    // Two fonts share the layer image. The loading thread prepares one at other sizes (reading
+    // the shared image) and draws with it, while this thread draws with the other: both go
+    // through the one glyph pool.
     auto drawn = Load(kBaseFont);
     auto prepared = Load(kBaseFont);
-    const std::vector<std::string> expected = Draw(*drawn, "ABCABC", 0, 3, 20, 3);
+    const std::vector<std::string> expected = Draw(*drawn, "ABCABCAB", 0, 3, 24, 3);
+    const std::vector<std::string> expectedThere = Draw(*prepared, "CBACBACB", 0, 3, 24, 3);
     std::vector<std::vector<std::string>> results;
-    std::thread loader([&prepared] {
-        for (int i = 0; i < 200; ++i) {
-            prepared->SetPointSize(10 + i % 7);
+    std::vector<std::vector<std::string>> resultsThere;
+    std::thread loader([&] {
+        for (int i = 0; i < 300; ++i) {
+            prepared->SetPointSize(11 + i % 7);
             prepared->EnsurePrepared();
+            prepared->SetPointSize(10);
+            resultsThere.push_back(Draw(*prepared, "CBACBACB", 0, 3, 24, 3));
         }
     });
-    for (int i = 0; i < 200; ++i) {
-        results.push_back(Draw(*drawn, "ABCABC", 0, 3, 20, 3));
+    for (int i = 0; i < 300; ++i) {
+        results.push_back(Draw(*drawn, "ABCABCAB", 0, 3, 24, 3));
     }
     loader.join();
     for (const auto& result : results) {
         EXPECT_EQ(result, expected);
+    }
+    for (const auto& result : resultsThere) {
+        EXPECT_EQ(result, expectedThere);
     }
 }

@@ -210,6 +210,17 @@ TEST_F(ImageLoaderTest, GifTablesExtensionsAndTransparency) {
              .Data(2, {3, 2, 1, 0}, false, false)
              .Bytes(),
          {0xFFAABBCC, 0xFF778899, 0xFF445566, 0xFF112233, 0, 0}},
+        // A file cut inside a sub-block: the bytes that are there still count.
+        {"cut-block.gif",
+         [&] {
+             const std::string whole = GifBuilder(3, 2)
+                                           .Screen(global)
+                                           .Descriptor(3, 2, false)
+                                           .Data(2, {3, 2, 1, 0, 1, 2}, false)
+                                           .Bytes();
+             return whole.substr(0, whole.size() - 3); // the terminator and two bytes of codes
+         }(),
+         {0xFFAABBCC, 0xFF778899, 0xFF445566, 0xFF112233, 0, 0}},
     };
     for (const auto& c : cases) {
         auto image = LoadImageFile(Put(c.name, c.bytes), AlphaFile::Ignore);
