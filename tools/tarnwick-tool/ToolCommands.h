@@ -14,6 +14,7 @@ int RunXmlCommand(const Args& args);
 int RunImageCommand(const Args& args);
 int RunFontCommand(const Args& args);
 int RunSoundCommand(const Args& args);
+int RunResourcesCommand(const Args& args);
 
 // Prints the usage text to stderr and returns 2.
 int UsageError();
