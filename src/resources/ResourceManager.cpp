@@ -458,43 +458,33 @@ const FontRes* ResourceManager::FindFontRes(const std::string& id) const {
     return FindRecord<FontRes>(mFonts, id);
 }
 
-void ResourceManager::ThrowNotFound(const std::string& text) {
+template <class Res, class Value>
+Value ResourceManager::LookupLoaded(const ResMap& map, const std::string& id, const char* kind,
+                                    Value (*loaded)(const Res&), Value empty) {
     std::lock_guard lock(mMutex);
-    Fail(text);
+    if (const Res* res = FindRecord<Res>(map, id)) {
+        if (Value value = loaded(*res); value != empty)
+            return value;
+        if (res->mFromProgram && mAllowMissingProgramResources)
+            return empty;
+    }
+    Fail(std::string(kind) + " resource not found: " + id);
     throw ResourceManagerException(mErrorText);
 }
 
 std::shared_ptr<MemoryImage> ResourceManager::LookupImage(const std::string& id) {
-    std::lock_guard lock(mMutex);
-    if (const ImageRes* res = FindImageRes(id)) {
-        if (res->mImage)
-            return res->mImage;
-        if (res->mFromProgram && mAllowMissingProgramResources)
-            return nullptr;
-    }
-    ThrowNotFound("Image resource not found: " + id);
+    return LookupLoaded<ImageRes, std::shared_ptr<MemoryImage>>(
+        mImages, id, "Image", [](const ImageRes& res) { return res.mImage; }, nullptr);
 }
 
 int ResourceManager::LookupSound(const std::string& id) {
-    std::lock_guard lock(mMutex);
-    if (const SoundRes* res = FindSoundRes(id)) {
-        if (res->mSoundId != -1)
-            return res->mSoundId;
-        if (res->mFromProgram && mAllowMissingProgramResources)
-            return -1;
-    }
-    ThrowNotFound("Sound resource not found: " + id);
+    return LookupLoaded<SoundRes, int>(
+        mSounds, id, "Sound", [](const SoundRes& res) { return res.mSoundId; }, -1);
 }
 
 Font* ResourceManager::LookupFont(const std::string& id) {
-    std::lock_guard lock(mMutex);
-    if (const FontRes* res = FindFontRes(id)) {
-        if (res->mFont)
-            return res->mFont.get();
-        if (res->mFromProgram && mAllowMissingProgramResources)
-            return nullptr;
-    }
-    ThrowNotFound("Font resource not found: " + id);
+    return LookupLoaded<FontRes, Font*>(
+        mFonts, id, "Font", [](const FontRes& res) { return res.mFont.get(); }, nullptr);
 }
 
 } // namespace ravix

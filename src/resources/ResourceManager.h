@@ -130,7 +130,11 @@ private:
     // The font a FontRes describes; null after recording a failure.
     std::unique_ptr<Font> MakeFont(FontRes& res, std::shared_ptr<MemoryImage>& image);
     [[nodiscard]] int CountGroup(const ResMap& map, const std::string& group) const;
-    [[noreturn]] void ThrowNotFound(const std::string& text);
+    // The loaded object of a record; empty for a "!program" record never supplied when that is
+    // allowed. Otherwise records "KIND resource not found: ID" and throws.
+    template <class Res, class Value>
+    Value LookupLoaded(const ResMap& map, const std::string& id, const char* kind,
+                       Value (*loaded)(const Res&), Value empty);
 
     // Guards the error, the records' loaded objects, the loaded groups and the load cursor.
     mutable std::recursive_mutex mMutex;
