@@ -388,7 +388,11 @@ void ResourceManager::ReleaseGroup(const std::string& group) {
     ReleaseResources(mImages, group);
     ReleaseResources(mSounds, group);
     ReleaseResources(mFonts, group);
-    mLoadedGroups.erase(group);
+    // Releasing every record leaves no group loaded.
+    if (group.empty())
+        mLoadedGroups.clear();
+    else
+        mLoadedGroups.erase(group);
 }
 
 void ResourceManager::ReleaseResources(ResMap& map, const std::string& group) {

@@ -85,7 +85,8 @@ public:
     virtual bool ParseSetDefaults(const XMLItem& element);
     // Reads the items of one Resources element up to its end tag or the end of the file.
     virtual bool ParseResources();
-    // Releases the loaded objects of a group's records (of every record for an empty group).
+    // Releases the loaded objects of a group's records (of every record, and every group, for an
+    // empty group name); the records stay and can be loaded again.
     virtual void ReleaseGroup(const std::string& group);
     virtual void ReleaseResources(ResMap& map, const std::string& group);
     virtual bool LoadImage(ImageRes& res);

@@ -393,6 +393,8 @@ TEST_F(ResourceManagerParseTest, GroupsWithNothingToLoad) {
     mManager.ReleaseGroup("absent");
     EXPECT_FALSE(mManager.IsGroupLoaded("absent"));
     EXPECT_TRUE(mManager.IsGroupLoaded("g"));
+    mManager.ReleaseGroup("");
+    EXPECT_FALSE(mManager.IsGroupLoaded("g"));
     // Without a group begun there is nothing to load.
     ResourceManager fresh(nullptr);
     EXPECT_FALSE(fresh.LoadNextResource());
