@@ -12,6 +12,10 @@ PACKAGES=(
   zlib1g-dev libpng-dev libjpeg-dev
   # peers measured by the benchmarks
   libpixman-1-dev
+  # the window, input and display
+  libsdl2-dev
+  # running the window without a desktop (xvfb-run) and taking screenshots of it
+  xvfb xauth imagemagick
 )
 
 missing=()
