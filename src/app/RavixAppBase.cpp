@@ -2,6 +2,8 @@
 
 #include "app/Verify.h"
 #include "app/Version.h"
+#include "graphics/MemoryImage.h"
+#include "widgets/WidgetManager.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -66,6 +68,7 @@ RavixAppBase::RavixAppBase(std::unique_ptr<Platform> platform) : mPlatform(std::
     if (gApplication == nullptr) {
         gApplication = this;
     }
+    mWidgets = std::make_unique<WidgetManager>(this);
     mVersionText = ProductVersionText();
     mStartFolder = ProgramFolder();
     mStartTick = Now();
@@ -93,6 +96,12 @@ RavixAppBase::~RavixAppBase() {
     // The dialogs are removed from the widget manager and deleted here once dialogs exist.
     mPassDepth = 0;
     SweepDeferredDeletes();
+    // The owned objects go while the platform and gApplication, which widgets leaving the tree
+    // may still reach, are there.
+    mWidgets.reset();
+    mScreenImage.reset();
+    // An image that outlives its application must not reach the registry when it goes.
+    mImages.ForEach([](MemoryImage* image) { image->mApp = nullptr; });
     if (gApplication == this) {
         gApplication = nullptr;
     }
@@ -251,7 +260,7 @@ void RavixAppBase::ApplyCursorShape() {
 }
 
 void RavixAppBase::ClearKeyState() {
-    // The widget manager's key-down table is cleared here too once it exists.
+    mWidgets->ClearKeyState();
     mCtrlDown = false;
     mAltDown = false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/SettingsStore.h"
+#include "graphics/ImageRegistry.h"
 #include "platform/Platform.h"
 
 #include <atomic>
@@ -17,6 +18,8 @@
 namespace ravix {
 
 class Dialog;
+class MemoryImage;
+class WidgetManager;
 
 // The application object: one per process, reached through gApplication. It owns the platform
 // and runs the program's life: start-up (Initialize), the main loop with fixed 10 ms logic
@@ -26,8 +29,9 @@ class Dialog;
 // The source is split by concern: RavixAppBase.cpp (construction, strings, volumes, message
 // boxes, shutdown), RavixAppInitialize.cpp (Initialize, Run), RavixAppCommandLine.cpp,
 // RavixAppSettings.cpp, RavixAppMainLoop.cpp (passes, scheduler, drawing, threads, deferred
-// deletion, idle pause), RavixAppMessages.cpp (window messages and the deferred queue) and
-// RavixAppDialogs.cpp.
+// deletion, idle pause), RavixAppMessages.cpp (window messages and the deferred queue),
+// RavixAppWidgets.cpp (the widget manager's hooks, the screen image and the registered images)
+// and RavixAppDialogs.cpp.
 class RavixAppBase {
 public:
     // Run statistics, printed when the run ends.
@@ -54,6 +58,11 @@ public:
     virtual bool TryAdvanceUpdate();
     virtual void AdvanceFraction(float fraction);
     virtual void ApplyCursorShape();
+    // Over every image made with the application: after a display reset, before a display
+    // initialisation, and to free memory the images can rebuild.
+    virtual void ReinitializeImages();
+    virtual void DropAllNativeCaches();
+    virtual void DropAllSpareBuffers();
     virtual void OnLoadingComplete() {}
     virtual void OnInitialized() {}
     virtual void OnShutdownBegins() {}
@@ -163,6 +172,10 @@ public:
     size_t DeferredQueueSize() const { return mDeferredQueue.size(); }
 
     Platform& GetPlatform() { return *mPlatform; }
+    // The images made with this application (any thread).
+    ImageRegistry& Images() { return mImages; }
+    // The finished frame the widgets draw into and the platform presents; made by Initialize.
+    MemoryImage* GetScreenImage() { return mScreenImage.get(); }
     int64_t Now() { return mPlatform->TickCount(); }
     const RunStatistics& Statistics() const { return mStatistics; }
     int UpdateCount() const { return mStatistics.mUpdateCount; }
@@ -245,17 +258,20 @@ public:
     // The per-machine data folder, ending in "/" once Initialize has made it.
     static inline std::string mDataFolder;
 
+    // The root of the widget tree: screens and dialogs are its children.
+    std::unique_ptr<WidgetManager> mWidgets;
+
 protected:
     // Where the widget manager joins the main loop: one fixed update (returns whether a widget
     // is dirty), the fractional update, drawing the dirty widgets into the screen image (returns
     // whether anything was drawn), and marking every widget dirty.
-    virtual bool RunWidgetUpdate() { return false; }
-    virtual bool RunWidgetFractionalUpdate(float /*fraction*/) { return false; }
-    virtual bool DrawDirtyWidgets() { return false; }
-    virtual void MarkAllWidgetsDirty() {}
+    virtual bool RunWidgetUpdate();
+    virtual bool RunWidgetFractionalUpdate(float fraction);
+    virtual bool DrawDirtyWidgets();
+    virtual void MarkAllWidgetsDirty();
     // The queued messages the window and input layer translates (mouse, keys, wheel, size,
     // activation, timer, colours), taken from the deferred queue one per pass.
-    virtual void HandleWindowMessage(const PlatformMessage& /*message*/) {}
+    virtual void HandleWindowMessage(const PlatformMessage& message);
 
     void SweepDeferredDeletes();
     int PassDepth() const { return mPassDepth; }
@@ -272,6 +288,7 @@ private:
     std::unique_ptr<SettingsStore> OpenSettings(const std::string& name, std::string& subKey,
                                                 std::string& valueName) const;
     void MakeDataFolder();
+    void CreateScreenImage();
     std::string MakeDemoPathAbsolute(const std::string& path) const;
     void ChooseNumberedDemo(const std::string& value, bool forRecording);
     void ApplyMusicVolume();
@@ -288,6 +305,8 @@ private:
     void JoinThreads();
 
     std::unique_ptr<Platform> mPlatform;
+    ImageRegistry mImages; // before every image made with the application
+    std::unique_ptr<MemoryImage> mScreenImage;
     std::thread::id mMainThreadId = std::this_thread::get_id();
     std::unordered_map<std::string, std::string> mStrings;
     bool mCommandLineRead = false;

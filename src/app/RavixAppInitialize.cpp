@@ -1,8 +1,10 @@
 #include "app/RavixAppBase.h"
 
 #include "app/Random.h"
+#include "graphics/Rect.h"
 #include "platform/XdgFolders.h"
 #include "resources/PakInterface.h"
+#include "widgets/WidgetManager.h"
 
 #include <filesystem>
 
@@ -36,8 +38,13 @@ void RavixAppBase::Initialize() {
     gRandom.Seed(static_cast<uint32_t>(Now()));
     // The window layer creates the hidden window and the built-in cursors here.
     OnWindowClassesReady();
-    // The widget manager is sized to the screen, the main window and the display are created,
-    // and the sound manager and music interface are made, here.
+    Rect screen(0, 0, mScreenWidth, mScreenHeight);
+    mWidgets->Resize(screen, screen);
+    // The main window and the display are created here; until then the screen image is the
+    // application's own and the platform presents it.
+    CreateScreenImage();
+    MarkAllWidgetsDirty();
+    // The sound manager and the music interface are made here.
     SetEffectsLevel(mEffectsLevel);
     SetMusicLevel(mMusicLevel);
     if (mScreenSaverMode) {

@@ -1,6 +1,7 @@
 #include "app/RavixAppBase.h"
 
 #include "app/Verify.h"
+#include "graphics/MemoryImage.h"
 
 #include <algorithm>
 #include <climits>
@@ -332,9 +333,8 @@ void RavixAppBase::PresentFrame() {
         return;
     }
     ++mStatistics.mPresentAttempts;
-    // The display layer presents the screen image here; a failed present marks the display
-    // lost (mDisplayLost) and the window layer restores it on later calls.
-    mDisplayLost = false;
+    // A lost display is retried by the next present; the window layer re-initialises it here.
+    mDisplayLost = mScreenImage != nullptr && !mPlatform->PresentScreen(*mScreenImage);
 }
 
 void RavixAppBase::CheckIdlePause() {

@@ -1,13 +1,12 @@
 #include "app/RavixAppBase.h"
 
+#include "widgets/WidgetManager.h"
+
 #include <algorithm>
 
 namespace ravix {
 
 namespace {
-
-constexpr int kKeyControl = 17;
-constexpr int kKeyAlt = 18;
 
 bool IsKeyMessage(MessageKind kind) {
     return kind == MessageKind::KeyDown || kind == MessageKind::KeyUp ||
@@ -105,6 +104,15 @@ bool RavixAppBase::ProcessDeferredMessage() {
         }
     }
     return !mDeferredQueue.empty();
+}
+
+void RavixAppBase::HandleWindowMessage(const PlatformMessage& message) {
+    if (IsColourOrDisplayChange(message.mKind)) {
+        mWidgets->SystemColorsChangedTree();
+        MarkAllWidgetsDirty();
+    }
+    // The window layer turns mouse, key, wheel, size, activation and timer messages into the
+    // widget manager's input calls here.
 }
 
 } // namespace ravix

@@ -1,5 +1,6 @@
 #include "graphics/MemoryImage.h"
 
+#include "app/RavixAppBase.h"
 #include "graphics/ImageRegistry.h"
 
 #include <algorithm>
@@ -101,10 +102,9 @@ uint32_t FromNative(uint32_t word, const NativeDisplay& display) {
            channel(display.mBlueBits, display.mBlueShift, display.mBlueMask);
 }
 
-// The application owns the registry of its images; until the application object exists no
-// image has one, so images are not registered.
-ImageRegistry* RegistryOf(RavixAppBase*) {
-    return nullptr;
+// The application owns the registry of its images; an image made without one is not registered.
+ImageRegistry* RegistryOf(RavixAppBase* app) {
+    return app != nullptr ? &app->Images() : nullptr;
 }
 
 } // namespace

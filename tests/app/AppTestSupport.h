@@ -65,11 +65,11 @@ inline void WriteTextFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// A headless application whose widget hooks count what the main loop asks of them. It keeps
-// the test's working folder.
-class TestApp : public RavixAppBase {
+// A headless application with the test's identity and registry key. It keeps the test's
+// working folder.
+class HeadlessApp : public RavixAppBase {
 public:
-    TestApp() : RavixAppBase(std::make_unique<HeadlessPlatform>()) {
+    HeadlessApp() : RavixAppBase(std::make_unique<HeadlessPlatform>()) {
         mMakerName = "TestMaker";
         mProductName = "TestGame";
         mRegistryKey = "TestMaker\\TestGame";
@@ -90,6 +90,16 @@ public:
     // The settings file of the test's registry key.
     std::string SettingsFile() { return SettingsStore::FilePathForKey(mRegistryKey); }
 
+    bool mKeepWorkingFolder = true;
+
+protected:
+    bool KeepWorkingFolder(const std::string&) override { return mKeepWorkingFolder; }
+};
+
+// A headless application whose widget hooks count what the main loop asks of them instead of
+// reaching the widget manager.
+class TestApp : public HeadlessApp {
+public:
     int mWidgetUpdates = 0;
     int mWidgetDraws = 0;
     int mMarkAllDirtyCount = 0;
@@ -113,10 +123,6 @@ protected:
     void HandleWindowMessage(const PlatformMessage& message) override {
         mWindowMessages.push_back(message);
     }
-    bool KeepWorkingFolder(const std::string&) override { return mKeepWorkingFolder; }
-
-public:
-    bool mKeepWorkingFolder = true;
 };
 
 } // namespace ravix::testing
