@@ -15,7 +15,7 @@ PACKAGES=(
   # the window, input and display
   libsdl2-dev
   # running the window without a desktop (xvfb-run) and taking screenshots of it
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick xdotool
 )
 
 missing=()

@@ -1,6 +1,6 @@
 #include "app/RavixAppBase.h"
 
-#include "widgets/WidgetManager.h"
+#include "widgets/KeyCodes.h"
 
 #include <algorithm>
 
@@ -36,6 +36,12 @@ void RavixAppBase::WindowProc(const PlatformMessage& message) {
     case MessageKind::Notify:
         if (message.mTarget == MessageTarget::MainWindow) {
             OnNotifyMessage(message.mCode);
+        }
+        return;
+    case MessageKind::Paint:
+        // The window lost its contents: show the last frame again at once.
+        if (mInitialized && !mWindowHidden && mInMainLoop) {
+            PresentFrame();
         }
         return;
     case MessageKind::ActivateApp:
@@ -104,15 +110,6 @@ bool RavixAppBase::ProcessDeferredMessage() {
         }
     }
     return !mDeferredQueue.empty();
-}
-
-void RavixAppBase::HandleWindowMessage(const PlatformMessage& message) {
-    if (IsColourOrDisplayChange(message.mKind)) {
-        mWidgets->SystemColorsChangedTree();
-        MarkAllWidgetsDirty();
-    }
-    // The window layer turns mouse, key, wheel, size, activation and timer messages into the
-    // widget manager's input calls here.
 }
 
 } // namespace ravix

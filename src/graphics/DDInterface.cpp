@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kMinRefreshRate = 60;
 constexpr int kMaxRefreshRate = 100;
-constexpr uint32_t kOpaqueBlackPixel = 0xFF000000;
 
 } // namespace
 
@@ -65,18 +64,17 @@ int DDInterface::Init(int width, int height, bool fullScreen, bool waitForVSync)
     mRefreshRate = ClampRefreshRate(desktop.mRefreshRate);
     mMillisecondsPerFrame = 1000 / mRefreshRate;
 
+    // The screen is opaque whatever is drawn into it (the display shows no alpha): fixing its
+    // transparency flags lets the blitters take their opaque paths when it is drawn somewhere.
     mScreenImage = std::make_unique<DDImage>(this, mApp);
     mScreenImage->Create(width, height);
-    uint32_t* pixels = mScreenImage->GetPixels();
-    if (pixels == nullptr) {
+    mScreenImage->FixTransparencyFlags(false, false);
+    mScreenImage->FillRect(Rect(0, 0, width, height), kOpaqueBlack, DrawMode::Normal);
+    if (mScreenImage->GetPixels() == nullptr) {
         mErrorText = "CreateSurface Screen: out of memory";
         Cleanup();
         return RESULT_SURFACE_FAIL;
     }
-    std::fill(pixels, pixels + static_cast<size_t>(width) * height, kOpaqueBlackPixel);
-    mScreenImage->PixelsChanged();
-    // The screen is opaque whatever is drawn into it: the display shows no alpha.
-    mScreenImage->FixTransparencyFlags(false, false);
     mInitialized = true;
 
     const Rect& shownOn = fullScreen ? desktop.mBounds : Rect(0, 0, width, height);
