@@ -14,8 +14,8 @@ PACKAGES=(
   libpixman-1-dev
   # the window, input and display
   libsdl2-dev
-  # running the window without a desktop (xvfb-run) and taking screenshots of it
-  xvfb xauth imagemagick xdotool
+  # checking the window by hand without a desktop: xvfb-run, a window manager, input and screenshots
+  xvfb xauth imagemagick xdotool openbox
 )
 
 missing=()

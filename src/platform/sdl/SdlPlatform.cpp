@@ -17,6 +17,9 @@ namespace ravix {
 namespace {
 
 constexpr int kWheelStep = 120;
+// How long a newly shown window waits for its window manager's frame: 20 x 5 ms.
+constexpr int kFrameWaitSteps = 20;
+constexpr Uint32 kFrameWaitStepMs = 5;
 constexpr int kKeyAlt = 18;
 constexpr int kKeyF10 = 121;
 
@@ -420,6 +423,7 @@ bool SdlPlatform::CreateMainWindow(const MainWindowSpec& spec, std::string& erro
     }
     // Events still waiting for the window this one replaces carry the old id and are dropped.
     mWindowId = SDL_GetWindowID(mWindow);
+    mPlacement.reset();
     return true;
 }
 
@@ -463,16 +467,47 @@ WindowFrame SdlPlatform::GetMainWindowFrame() {
 void SdlPlatform::MoveMainWindow(int x, int y) {
     if (mWindow != nullptr) {
         SDL_SetWindowPosition(mWindow, x, y);
+        mPlacement = SDL_Point{x, y};
     }
 }
 
 void SdlPlatform::ShowMainWindow(bool activate) {
     if (mWindow != nullptr) {
         SDL_ShowWindow(mWindow);
+        if (mPlacement) {
+            PlaceShownWindow(*mPlacement);
+            mPlacement.reset();
+        }
         if (activate) {
             SDL_RaiseWindow(mWindow);
         }
     }
+}
+
+// A window manager places a new window itself when it is shown, and positions count from the
+// client area only once its frame is known: the position asked for is applied again then, so
+// that the window lands where Move messages will report it (and a remembered position does not
+// creep by the frame's height from run to run).
+void SdlPlatform::PlaceShownWindow(SDL_Point position) {
+    for (int wait = 0; wait < kFrameWaitSteps; ++wait) {
+        SDL_PumpEvents(); // the events stay queued for PollMessage
+        int top = 0;
+        int left = 0;
+        if (SDL_GetWindowBordersSize(mWindow, &top, &left, nullptr, nullptr) == 0 &&
+            (top > 0 || left > 0)) {
+            break;
+        }
+        SDL_Delay(kFrameWaitStepMs);
+    }
+    SDL_SetWindowPosition(mWindow, position.x, position.y);
+    // Moves the window manager made in between are still queued: the position the window has
+    // now comes after them.
+    SDL_Event moved{};
+    moved.type = SDL_WINDOWEVENT;
+    moved.window.event = SDL_WINDOWEVENT_MOVED;
+    moved.window.windowID = mWindowId;
+    SDL_GetWindowPosition(mWindow, &moved.window.data1, &moved.window.data2);
+    SDL_PushEvent(&moved);
 }
 
 void SdlPlatform::HideMainWindow() {

@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace ravix {
 
@@ -84,6 +85,7 @@ private:
     void NoteInput(int x, int y);
     bool IsOwnWindow(Uint32 windowId) const;
     bool CreateTexture(int width, int height);
+    void PlaceShownWindow(SDL_Point position);
     SDL_Cursor* CursorFor(SystemCursor cursor);
     static Uint32 OnTimer(Uint32 interval, void* platform);
     bool HasRealDisplay() const;
@@ -92,6 +94,7 @@ private:
     std::deque<PlatformMessage> mPending;
     SDL_Window* mWindow = nullptr;
     Uint32 mWindowId = 0;
+    std::optional<SDL_Point> mPlacement; // a position asked for before the window was shown
     SDL_Renderer* mRenderer = nullptr;
     SDL_Texture* mTexture = nullptr;
     int mTextureWidth = 0;
