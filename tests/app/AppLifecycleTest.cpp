@@ -10,16 +10,11 @@
 #include <unistd.h>
 
 using namespace ravix;
+using ravix::testing::Message;
 using ravix::testing::TempHome;
 using ravix::testing::TestApp;
 
 namespace {
-
-PlatformMessage Message(MessageKind kind) {
-    PlatformMessage message;
-    message.mKind = kind;
-    return message;
-}
 
 // Loads three tasks on the loading thread, as a game loads its resources.
 class LoadingApp : public TestApp {

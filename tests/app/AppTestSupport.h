@@ -65,6 +65,14 @@ inline void WriteTextFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// A window-system message of the given kind and code.
+inline PlatformMessage Message(MessageKind kind, int code = 0) {
+    PlatformMessage message;
+    message.mKind = kind;
+    message.mCode = code;
+    return message;
+}
+
 // A headless application with the test's identity and registry key. It keeps the test's
 // working folder.
 class HeadlessApp : public RavixAppBase {

@@ -14,15 +14,10 @@
 
 using namespace ravix;
 using ravix::testing::HeadlessApp;
+using ravix::testing::Message;
 using ravix::testing::TempHome;
 
 namespace {
-
-PlatformMessage Message(MessageKind kind) {
-    PlatformMessage message;
-    message.mKind = kind;
-    return message;
-}
 
 // The game's screen size.
 class ScreenApp : public HeadlessApp {

@@ -3,16 +3,10 @@
 #include <gtest/gtest.h>
 
 using namespace ravix;
+using ravix::testing::Message;
 using ravix::testing::TestApp;
 
 namespace {
-
-PlatformMessage Message(MessageKind kind, int code = 0) {
-    PlatformMessage message;
-    message.mKind = kind;
-    message.mCode = code;
-    return message;
-}
 
 class RequestRecorder : public TestApp {
 public:

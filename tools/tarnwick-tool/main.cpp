@@ -11,7 +11,14 @@ const char* UsageText() {
            "  pak list FILE.pak       list the entries: size, a tab, the stored name\n"
            "  pak cat FILE.pak NAME   write an entry's bytes to standard output\n"
            "  xml dump FILE           print one line per markup item\n"
-           "  --help                  print this text\n";
+           "  --help                  print this text\n"
+           "\n"
+           "xml dump writes the kind (Start, End, Text, Instruction, Comment), a tab and the\n"
+           "value (tag name, text, instruction target, \"!--\"), then for each attribute in\n"
+           "the order written a tab and name=value; Instruction and Comment lines end with a\n"
+           "tab and the instruction or comment text. Backslash, tab, line feed and carriage\n"
+           "return are written as \\\\, \\t, \\n and \\r. After a failure the last line is\n"
+           "\"error: MESSAGE (line N)\" and the exit status is 1.\n";
 }
 
 int UsageError() {
