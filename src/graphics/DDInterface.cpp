@@ -41,10 +41,8 @@ DDInterface::DDInterface(RavixAppBase* app, Platform& platform) : mApp(app), mPl
 DDInterface::~DDInterface() {
     Cleanup();
     // Images that outlive the display must not reach back to it.
-    std::lock_guard lock(mMutex);
-    for (DDImage* image : mImages) {
-        image->mDDInterface = nullptr;
-    }
+    mImages.ForEach(
+        [](MemoryImage* image) { static_cast<DDImage*>(image)->mDDInterface = nullptr; });
 }
 
 int DDInterface::Init(int width, int height, bool fullScreen, bool waitForVSync) {
@@ -177,18 +175,15 @@ void DDInterface::RestoreCursorArea(DDImage& screen) {
 }
 
 void DDInterface::AddImage(DDImage* image) {
-    std::lock_guard lock(mMutex);
-    mImages.insert(image);
+    mImages.Add(image);
 }
 
 void DDInterface::RemoveImage(DDImage* image) {
-    std::lock_guard lock(mMutex);
-    mImages.erase(image);
+    mImages.Remove(image);
 }
 
 size_t DDInterface::ImageCount() {
-    std::lock_guard lock(mMutex);
-    return mImages.size();
+    return mImages.Size();
 }
 
 } // namespace ravix

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "graphics/DDImage.h"
+#include "graphics/ImageRegistry.h"
 #include "graphics/NativeDisplay.h"
 #include "graphics/Rect.h"
 
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -21,8 +21,8 @@ class RavixAppBase;
 // every frame is drawn into, presents frames and draws the software cursor over them. There is
 // no 3D mode: asking for it fails with RESULT_3D_FAIL and the application falls back to 2D.
 //
-// The lock guards the image set, the cursor state and the screen image's life; the cursor
-// thread takes it to move the cursor while the main thread presents.
+// The lock guards the cursor state and the screen image's life (the image set has its own); the
+// cursor thread takes it to move the cursor while the main thread presents.
 class DDInterface : public NativeDisplay {
 public:
     enum Result {
@@ -102,7 +102,7 @@ private:
     int mRefreshRate = 60;
     int mMillisecondsPerFrame = 1000 / 60;
     std::unique_ptr<DDImage> mScreenImage;
-    std::set<DDImage*> mImages;
+    ImageRegistry mImages; // the display images made on this display
 
     Image* mCursorImage = nullptr;
     int mCursorX = 0;

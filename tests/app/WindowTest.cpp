@@ -12,18 +12,10 @@
 
 using namespace ravix;
 using ravix::testing::HeadlessApp;
+using ravix::testing::Message;
 using ravix::testing::TempHome;
 
 namespace {
-
-PlatformMessage Message(MessageKind kind, int code = 0, int x = 0, int y = 0) {
-    PlatformMessage message;
-    message.mKind = kind;
-    message.mCode = code;
-    message.mX = x;
-    message.mY = y;
-    return message;
-}
 
 // An 800 x 600 application with a widget over the whole screen that has the keyboard focus.
 class WindowTest : public ::testing::Test {

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 namespace ravix {
 
@@ -106,6 +107,26 @@ Uint32 IconFor(int flags) {
     default:
         return SDL_MESSAGEBOX_INFORMATION;
     }
+}
+
+// The desktop's own cursor of a shape; the arrow where it has none.
+SDL_SystemCursor SdlSystemCursor(SystemCursor shape) {
+    static constexpr std::pair<SystemCursor, SDL_SystemCursor> kShapes[] = {
+        {SystemCursor::IBeam, SDL_SYSTEM_CURSOR_IBEAM},
+        {SystemCursor::NoEntry, SDL_SYSTEM_CURSOR_NO},
+        {SystemCursor::SizeAll, SDL_SYSTEM_CURSOR_SIZEALL},
+        {SystemCursor::SizeNorthEastSouthWest, SDL_SYSTEM_CURSOR_SIZENESW},
+        {SystemCursor::SizeNorthSouth, SDL_SYSTEM_CURSOR_SIZENS},
+        {SystemCursor::SizeNorthWestSouthEast, SDL_SYSTEM_CURSOR_SIZENWSE},
+        {SystemCursor::SizeWestEast, SDL_SYSTEM_CURSOR_SIZEWE},
+        {SystemCursor::Wait, SDL_SYSTEM_CURSOR_WAIT},
+    };
+    for (const auto& [ours, sdl] : kShapes) {
+        if (ours == shape) {
+            return sdl;
+        }
+    }
+    return SDL_SYSTEM_CURSOR_ARROW;
 }
 
 SDL_Cursor* MakeCursor(const CursorPicture& picture) {
@@ -713,40 +734,12 @@ SDL_Cursor* SdlPlatform::CursorFor(SystemCursor shape) {
         return known->second;
     }
     SDL_Cursor* cursor = nullptr;
-    switch (shape) {
-    case SystemCursor::PointingHand:
+    if (shape == SystemCursor::PointingHand) {
         cursor = MakeCursor(PointingHandCursor());
-        break;
-    case SystemCursor::GrabbingHand:
+    } else if (shape == SystemCursor::GrabbingHand) {
         cursor = MakeCursor(GrabbingHandCursor());
-        break;
-    case SystemCursor::IBeam:
-        cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_IBEAM);
-        break;
-    case SystemCursor::NoEntry:
-        cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_NO);
-        break;
-    case SystemCursor::SizeAll:
-        cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_SIZEALL);
-        break;
-    case SystemCursor::SizeNorthEastSouthWest:
-        cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_SIZENESW);
-        break;
-    case SystemCursor::SizeNorthSouth:
-        cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_SIZENS);
-        break;
-    case SystemCursor::SizeNorthWestSouthEast:
-        cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_SIZENWSE);
-        break;
-    case SystemCursor::SizeWestEast:
-        cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_SIZEWE);
-        break;
-    case SystemCursor::Wait:
-        cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_WAIT);
-        break;
-    default:
-        cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
-        break;
+    } else {
+        cursor = SDL_CreateSystemCursor(SdlSystemCursor(shape));
     }
     if (cursor != nullptr) {
         mCursors[shape] = cursor;
