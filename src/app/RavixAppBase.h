@@ -421,9 +421,7 @@ private:
     int64_t mWebPageTime = 0;
 
     // Window and input.
-    bool mAppFocused = true;       // activity as the widget manager was last told it
-    bool m3DChoiceChanged = false; // the 3D choice changed during this run
-    bool mUser3DChoice = false;    // the settings hold a 3D choice
+    bool mAppFocused = true; // activity as the widget manager was last told it
     int64_t mLastTimerTick = 0;
     int64_t mLastStallTick = 0; // the last gap of 501 ms or more between timer messages
     int64_t mLastInputTime = 0; // of the last mouse or key message

@@ -26,6 +26,8 @@ void RavixAppBase::PumpSystemMessages() {
     }
 }
 
+// Screen-saver mode needs no message filter here: Linux desktops do not start programs as their
+// screen savers, so nothing has to end one on input.
 void RavixAppBase::WindowProc(const PlatformMessage& message) {
     switch (message.mKind) {
     case MessageKind::None:

@@ -77,7 +77,6 @@ void RavixAppBase::CreateMainWindow() {
         mDisplay = std::make_unique<DDInterface>(this, *mPlatform);
         bool use3D = false;
         if (ReadSettingBool("Is3D", use3D)) {
-            mUser3DChoice = true;
             mDisplay->Set3D(use3D);
         }
     }
@@ -221,7 +220,6 @@ void RavixAppBase::Set3D(bool on, bool reinitialise) {
     if (mDisplay == nullptr || mDisplay->Wants3D() == on) {
         return;
     }
-    m3DChoiceChanged = true;
     mDisplay->Set3D(on);
     if (!reinitialise) {
         return;

@@ -69,8 +69,6 @@ public:
     void Set3D(bool on) { mWants3D = on; }
     bool Is3D() const { return mIs3D; }
     bool Wants3D() const { return mWants3D; }
-    // Whether the display just ran a 3D capability test (never here: there is no 3D).
-    bool Just3DTested() const { return false; }
 
     int GetRefreshRate() const { return mRefreshRate; }
     int GetMillisecondsPerFrame() const { return mMillisecondsPerFrame; }
