@@ -340,6 +340,7 @@ private:
     void HandleActivation(const PlatformMessage& message);
     void CountFrame();
     void DrawFrameRateOverlay();
+    void SaveScreenshot();
     std::string MakeDemoPathAbsolute(const std::string& path) const;
     void ChooseNumberedDemo(const std::string& value, bool forRecording);
     void ApplyMusicVolume();

@@ -2,11 +2,16 @@
 
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
+#include "resources/ImageLib.h"
 #include "widgets/WidgetManager.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <vector>
 
 namespace ravix {
 
@@ -17,6 +22,7 @@ constexpr int kKeyD = 'D';
 constexpr int kKeyF3 = kKeyF1 + 2;
 constexpr int kKeyF8 = kKeyF1 + 7;
 constexpr int kKeyF10 = kKeyF1 + 9;
+constexpr int kKeyF11 = kKeyF1 + 10;
 // A gap this long between timer messages is a stall (a modal loop, a suspended machine).
 constexpr int64_t kTimerStall = 501;
 
@@ -144,6 +150,21 @@ const char* GlyphPixels(char c) {
         }
     }
     return nullptr; // a space
+}
+
+// The number n of a file named "image<n>.png"; 0 for other names.
+int ScreenshotNumber(const std::string& name) {
+    const std::string prefix = "image";
+    const std::string suffix = ".png";
+    if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) ||
+        !name.ends_with(suffix)) {
+        return 0;
+    }
+    const char* first = name.data() + prefix.size();
+    const char* last = name.data() + name.size() - suffix.size();
+    int number = 0;
+    auto [end, error] = std::from_chars(first, last, number);
+    return error == std::errc() && end == last && number > 0 ? number : 0;
 }
 
 bool IsButtonDown(MessageKind kind) {
@@ -326,7 +347,8 @@ void RavixAppBase::HandleActivation(const PlatformMessage& message) {
 
 // The developer keys. F3 shows the frame rate (Shift+F3 cycles its two forms), F8 shows the
 // display's state (Shift+F8 tries to switch 3D), F10 single-steps (Shift+F10 ends that,
-// Ctrl+F10 slows the game to a quarter). Other keys reach the widgets.
+// Ctrl+F10 slows the game to a quarter), F11 saves the screen as a PNG file. Other keys reach
+// the widgets.
 bool RavixAppBase::OnDebugKey(int key) {
     const bool shift = mWidgets->IsKeyDown(kKeyShift);
     const bool ctrl = mWidgets->IsKeyDown(kKeyControl);
@@ -372,9 +394,38 @@ bool RavixAppBase::OnDebugKey(int key) {
             StepOnce();
         }
         return true;
+    case kKeyF11:
+        SaveScreenshot();
+        return true;
     default:
         return false;
     }
+}
+
+// The screen goes to "_screenshots/image<n>.png" in the data folder, n one more than the
+// largest number there. The file is opaque, as the screen is shown.
+void RavixAppBase::SaveScreenshot() {
+    MemoryImage* screen = GetScreenImage();
+    const uint32_t* pixels = screen != nullptr ? screen->GetPixels() : nullptr;
+    if (pixels == nullptr) {
+        return;
+    }
+    const std::filesystem::path folder = std::filesystem::path(mDataFolder) / "_screenshots";
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    int largest = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        largest = std::max(largest, ScreenshotNumber(entry.path().filename().string()));
+    }
+    const std::string path = (folder / ("image" + std::to_string(largest + 1) + ".png")).string();
+    const size_t count = static_cast<size_t>(screen->GetWidth()) * screen->GetHeight();
+    std::vector<uint32_t> opaque(pixels, pixels + count);
+    for (uint32_t& pixel : opaque) {
+        pixel |= 0xFF000000u;
+    }
+    const bool written =
+        ImageLib::WritePNG(path, opaque.data(), screen->GetWidth(), screen->GetHeight());
+    mPlatform->DebugOutput((written ? "Screenshot saved: " : "Screenshot not saved: ") + path);
 }
 
 // Once a second the frames shown in it become the overlay's figure.

@@ -5,10 +5,13 @@
 #include "AppTestSupport.h"
 
 #include "graphics/DDInterface.h"
+#include "resources/ImageLib.h"
 #include "widgets/RecordingWidget.h"
 #include "widgets/WidgetManager.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using namespace ravix;
 using ravix::testing::HeadlessApp;
@@ -262,4 +265,24 @@ TEST_F(WindowTest, ASecondCopyBringsTheFirstToTheFront) {
     ASSERT_TRUE(Headless().PollMessage(message));
     mApp.WindowProc(message);
     EXPECT_EQ(Headless().Window().mRaiseCount, 1);
+}
+
+TEST_F(WindowTest, F11SavesTheScreenAsTheNextNumberedPicture) {
+    mApp.Initialize();
+    mPad.mFill = Color(200, 100, 50);
+    mApp.RunFor(20);
+    const std::string folder = mApp.mDataFolder + "_screenshots/";
+    ravix::testing::WriteTextFile(folder + "image7.png", "");
+    ravix::testing::WriteTextFile(folder + "image12x.png", "");
+    const int f11 = kKeyF1 + 10;
+    Send({Message(MessageKind::KeyDown, f11)});
+    EXPECT_FALSE(std::filesystem::exists(folder + "image8.png")); // developer keys are off
+    mApp.mDebugKeys = true;
+    Send({Message(MessageKind::KeyDown, f11), Message(MessageKind::KeyDown, f11)});
+    EXPECT_TRUE(std::filesystem::exists(folder + "image8.png"));
+    std::unique_ptr<ImageLib::Image> saved =
+        ImageLib::LoadImageFile(folder + "image9.png", ImageLib::AlphaFile::Ignore);
+    ASSERT_NE(saved, nullptr);
+    ASSERT_EQ(saved->GetWidth(), 800);
+    EXPECT_EQ(saved->GetBits()[0], Color(200, 100, 50).ToPacked());
 }
