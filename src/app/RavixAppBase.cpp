@@ -2,6 +2,7 @@
 
 #include "app/Verify.h"
 #include "app/Version.h"
+#include "audio/SoundInstance.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
 #include "widgets/WidgetManager.h"
@@ -127,11 +128,39 @@ void RavixAppBase::Unsilence(bool automatic) {
 }
 
 void RavixAppBase::ApplyMusicVolume() {
-    // The music interface receives IsSilenced() ? 0 : mMusicLevel here once it exists.
+    if (mMusic) {
+        mMusic->SetMusicVolume(IsSilenced() ? 0.0 : mMusicLevel);
+    }
 }
 
 void RavixAppBase::ApplyEffectsVolume() {
-    // The sound manager receives IsSilenced() ? 0 : mEffectsLevel here once it exists.
+    if (mSounds) {
+        mSounds->SetEffectsVolume(IsSilenced() ? 0.0 : mEffectsLevel);
+    }
+}
+
+void RavixAppBase::PlayEffectPanned(int id, int pan) {
+    SoundInstance* channel = mSounds ? mSounds->CreateChannel(id) : nullptr;
+    if (!channel) {
+        return;
+    }
+    channel->SetBalance(pan);
+    channel->Launch(false, true); // released by the sound manager once it has finished
+}
+
+void RavixAppBase::PlayEffect(int id) {
+    PlayEffectPanned(id, 0);
+}
+
+double RavixAppBase::GetMasterLevel() {
+    return mSounds ? mSounds->GetSystemVolume() : 0.0;
+}
+
+void RavixAppBase::SetMasterLevel(double level) {
+    mEffectsLevel = level;
+    if (mSounds) {
+        mSounds->SetSystemVolume(level);
+    }
 }
 
 double RavixAppBase::GetLoadingProgress() {
@@ -265,7 +294,10 @@ void RavixAppBase::BeginShutdown() {
     if (mCursorThread.joinable()) {
         mCursorThread.join();
     }
-    // Music stops here. The desktop's display mode was never changed, so only the window goes.
+    if (mMusic) {
+        mMusic->StopAllSongs();
+    }
+    // The desktop's display mode was never changed, so only the window goes.
     mPlatform->StartTimer(0);
     mPlatform->HideMainWindow();
     if (mSettingsRead) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/SettingsStore.h"
+#include "audio/MusicInterface.h"
+#include "audio/SoundManager.h"
 #include "graphics/ImageRegistry.h"
 #include "platform/Platform.h"
 
@@ -19,6 +21,7 @@
 
 namespace ravix {
 
+class ALDevice;
 class DDInterface;
 class Dialog;
 class Image;
@@ -72,6 +75,8 @@ public:
     virtual void DropAllNativeCaches();
     virtual void DropAllSpareBuffers();
     virtual void OnLoadingComplete() {}
+    // The music back-end: silent with mSilent or without an audio device.
+    virtual std::unique_ptr<MusicInterface> CreateMusicInterface();
     virtual void OnInitialized() {}
     virtual void OnShutdownBegins() {}
     virtual void OnRunEnded() {}
@@ -98,9 +103,16 @@ public:
     virtual void OnDisplayInitBegins() {}
     virtual void OnDisplayInitEnded() {}
     virtual bool KeepWorkingFolder(const std::string& /*folder*/) { return false; }
+    // Plays a loaded sound effect once on a channel of its own, balanced by pan (-10000 left
+    // .. 10000 right); nothing when the id is empty or every channel is busy.
+    virtual void PlayEffectPanned(int id, int pan);
+    virtual void PlayEffect(int id);
+    // The sound manager's master volume, 0..1.
+    virtual double GetMasterLevel();
     virtual double GetMusicLevel() { return mMusicLevel; }
     virtual double GetEffectsLevel() { return mEffectsLevel; }
     virtual bool IsSilenced() { return mSilenceDepth > 0; }
+    virtual void SetMasterLevel(double level);
     virtual void SetMusicLevel(double level);
     virtual void SetEffectsLevel(double level);
     virtual void Silence(bool automatic);
@@ -296,6 +308,11 @@ public:
     // The root of the widget tree: screens and dialogs are its children.
     std::unique_ptr<WidgetManager> mWidgets;
 
+    // Sound effects and music, made by Initialize (a game may make its own sound manager
+    // before). Without an audio device both are silent.
+    std::unique_ptr<SoundManager> mSounds;
+    std::unique_ptr<MusicInterface> mMusic;
+
 protected:
     // Where the widget manager joins the main loop: one fixed update (returns whether a widget
     // is dirty), the fractional update, drawing the dirty widgets into the screen image (returns
@@ -359,6 +376,8 @@ private:
     std::unique_ptr<Platform> mPlatform;
     ImageRegistry mImages;                 // before every image made with the application
     std::unique_ptr<DDInterface> mDisplay; // after the platform it presents through
+    // The audio output the sound manager and the music back-end share; null without one.
+    std::shared_ptr<ALDevice> mAudioDevice;
     std::thread::id mMainThreadId = std::this_thread::get_id();
     std::unordered_map<std::string, std::string> mStrings;
     bool mCommandLineRead = false;

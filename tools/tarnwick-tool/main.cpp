@@ -17,6 +17,10 @@ const char* UsageText() {
            "  font render FONT TEXT OUT.png\n"
            "                          draw TEXT in white on a transparent picture and write it\n"
            "                          as PNG; FONT is a font descriptor file or sys:FACE:SIZE\n"
+           "  sound convert IN OUT.wav\n"
+           "                          decode a sound as the game does and write it as 16-bit\n"
+           "                          PCM WAV; IN is a name without extension (IN.wav, IN.ogg\n"
+           "                          or IN.au, the first that decodes) or a full file name\n"
            "  --help                  print this text\n"
            "\n"
            "xml dump writes the kind (Start, End, Text, Instruction, Comment), a tab and the\n"
@@ -53,5 +57,7 @@ int main(int argc, char** argv) {
         return RunImageCommand(args);
     if (group == "font")
         return RunFontCommand(args);
+    if (group == "sound")
+        return RunSoundCommand(args);
     return UsageError();
 }
