@@ -18,6 +18,10 @@ PACKAGES=(
   libopenal-dev libvorbis-dev libopenmpt-dev
   # peers measured by the benchmarks
   libpixman-1-dev libgif-dev
+  # the window, input and display
+  libsdl2-dev
+  # checking the window by hand without a desktop: xvfb-run, a window manager, input and screenshots
+  xvfb xauth imagemagick xdotool openbox
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "app/Verify.h"
 #include "app/Version.h"
 #include "audio/SoundInstance.h"
+#include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
 #include "resources/ResourceManager.h"
 #include "widgets/WidgetManager.h"
@@ -27,28 +28,6 @@ std::string ProgramFolder() {
     std::error_code error;
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::string() : program.parent_path().string();
-}
-
-// The system cursor of each cursor number; numbers outside the table show the arrow.
-constexpr SystemCursor kSystemCursors[] = {
-    SystemCursor::Arrow,
-    SystemCursor::PointingHand,
-    SystemCursor::GrabbingHand,
-    SystemCursor::IBeam,
-    SystemCursor::NoEntry,
-    SystemCursor::SizeAll,
-    SystemCursor::SizeNorthEastSouthWest,
-    SystemCursor::SizeNorthSouth,
-    SystemCursor::SizeNorthWestSouthEast,
-    SystemCursor::SizeWestEast,
-    SystemCursor::Wait,
-    SystemCursor::Hidden,
-    SystemCursor::Hidden,
-};
-
-SystemCursor SystemCursorForNumber(int number) {
-    bool known = number >= 0 && number < static_cast<int>(std::size(kSystemCursors));
-    return known ? kSystemCursors[number] : SystemCursor::Arrow;
 }
 
 // Brackets a system box: the scheduler's backlog and the key state are dropped afterwards.
@@ -103,7 +82,7 @@ RavixAppBase::~RavixAppBase() {
     // may still reach, are there.
     mWidgets.reset();
     mResources.reset();
-    mScreenImage.reset();
+    mDisplay.reset();
     // An image that outlives its application must not reach the registry when it goes.
     mImages.ForEach([](MemoryImage* image) { image->mApp = nullptr; });
     if (gApplication == this) {
@@ -207,7 +186,9 @@ void RavixAppBase::EndModalPopup() {
     mPopupShowing = false;
     ResetTiming();
     ClearKeyState();
-    // The window layer releases the mouse capture here when a button is held.
+    if (mWidgets->mPhysicalButtons != 0 || mWidgets->mHeldButtons != 0) {
+        mPlatform->CaptureMouse(false);
+    }
 }
 
 int RavixAppBase::ShowMessageBox(const std::string& text, const std::string& caption, int flags) {
@@ -282,15 +263,6 @@ void RavixAppBase::SetCustomCursors(bool on) {
     ApplyCursorShape();
 }
 
-void RavixAppBase::ApplyCursorShape() {
-    if (mWindowHidden || !mMouseInWindow) {
-        mPlatform->SetCursor(SystemCursor::Arrow);
-        return;
-    }
-    // Software cursor images of the display layer take precedence here once they exist.
-    mPlatform->SetCursor(SystemCursorForNumber(mCursorNumber));
-}
-
 void RavixAppBase::ClearKeyState() {
     mWidgets->ClearKeyState();
     mCtrlDown = false;
@@ -299,12 +271,6 @@ void RavixAppBase::ClearKeyState() {
 
 bool RavixAppBase::IsAltCharHandled(int character) {
     return character == '\r' || character == 'r' || character == 'R';
-}
-
-void RavixAppBase::OnNotifyMessage(int code) {
-    if (code == 0) {
-        // The window layer restores the window if minimised and brings it to the front here.
-    }
 }
 
 void RavixAppBase::OnAlreadyRunning() {
@@ -334,7 +300,9 @@ void RavixAppBase::BeginShutdown() {
     if (mMusic) {
         mMusic->StopAllSongs();
     }
-    // The window layer restores the desktop and hides the window here.
+    // The desktop's display mode was never changed, so only the window goes.
+    mPlatform->StartTimer(0);
+    mPlatform->HideMainWindow();
     if (mSettingsRead) {
         WriteSettings();
     }

@@ -6,6 +6,7 @@
 #include "graphics/ImageRegistry.h"
 #include "platform/Platform.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -13,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -21,7 +23,9 @@
 namespace ravix {
 
 class ALDevice;
+class DDInterface;
 class Dialog;
+class Image;
 class MemoryImage;
 class ResourceManager;
 class WidgetManager;
@@ -35,8 +39,10 @@ class WidgetManager;
 // boxes, shutdown), RavixAppInitialize.cpp (Initialize, Run), RavixAppCommandLine.cpp,
 // RavixAppSettings.cpp, RavixAppMainLoop.cpp (passes, scheduler, drawing, threads, deferred
 // deletion, idle pause), RavixAppMessages.cpp (window messages and the deferred queue),
-// RavixAppWidgets.cpp (the widget manager's hooks, the screen image and the registered images)
-// and RavixAppDialogs.cpp.
+// RavixAppInput.cpp (queued messages turned into the widget manager's input calls, developer
+// keys), RavixAppWindow.cpp (the main window, the display, screen modes, activity, cursors),
+// RavixAppWidgets.cpp (the widget manager's hooks and the registered images) and
+// RavixAppDialogs.cpp.
 class RavixAppBase {
 public:
     // Run statistics, printed when the run ends.
@@ -62,6 +68,8 @@ public:
     virtual void AdvanceUpdate();
     virtual bool TryAdvanceUpdate();
     virtual void AdvanceFraction(float fraction);
+    // Makes (or remakes) the main window for the wanted mode and the display in it.
+    virtual void CreateMainWindow();
     virtual void ApplyCursorShape();
     // Over every image made with the application: after a display reset, before a display
     // initialisation, and to free memory the images can rebuild.
@@ -121,6 +129,11 @@ public:
     // An image lives as long as someone holds it; a later call loads it again.
     virtual std::shared_ptr<MemoryImage>
     AcquireSharedImage(const std::string& path, const std::string& variant, bool& created);
+    // Switches between a window (windowed true) and full screen, remaking the window; without
+    // force nothing but the 3D choice changes when the mode stays the same.
+    virtual void ChangeScreenMode(bool windowed, bool use3D, bool force);
+    virtual void ChangeScreenMode(bool windowed);
+    virtual void ReapplyScreenMode();
     virtual Dialog* FindDialog(int id);
     virtual void RegisterDialog(int id, Dialog* dialog);
     virtual bool DismissDialog(int id) { return DismissDialog(id, true, true); }
@@ -131,6 +144,8 @@ public:
     virtual void OnActivated() {}
     virtual void OnDeactivated() {}
     virtual bool IsAltCharHandled(int character);
+    // A key pressed while the developer keys are on; true when it was used.
+    virtual bool OnDebugKey(int key);
     virtual bool FilterKeyDown(int /*key*/, bool /*ctrl*/, bool /*alt*/) { return false; }
     virtual void OnCloseRequested() {}
     virtual bool DrawFrame();
@@ -177,6 +192,20 @@ public:
     // Cursors: 0 arrow, 1 pointing hand, 2 grabbing hand, ... (see ApplyCursorShape).
     void SetCursorNumber(int number);
     void SetCustomCursors(bool on);
+    // The software cursor image of a cursor number (non-owning; null: the system cursor).
+    void SetCursorImage(int number, Image* image);
+
+    // The display made by CreateMainWindow; null before.
+    DDInterface* GetDisplay() { return mDisplay.get(); }
+    // Makes the display for the current main window; 0 or the display's failure code.
+    int InitDisplay();
+    // The display's 3D choice. There is no 3D mode here: turning it on falls back to 2D.
+    void Set3D(bool on, bool reinitialise);
+    void MinimizeWindow();
+    // The frame-rate overlay of the developer keys: off, frames per second, or milliseconds per
+    // frame.
+    enum class FrameRateOverlay { Off, FramesPerSecond, FrameTime };
+    FrameRateOverlay GetFrameRateOverlay() const { return mFrameRateOverlay; }
     // What widgets ask of the application.
     void SetHandCursor(bool on) { SetCursorNumber(on ? 1 : 0); }
     bool HasFocus() const { return mActive && !mIconic; }
@@ -200,8 +229,8 @@ public:
     Platform& GetPlatform() { return *mPlatform; }
     // The images made with this application (any thread).
     ImageRegistry& Images() { return mImages; }
-    // The finished frame the widgets draw into and the platform presents; made by Initialize.
-    MemoryImage* GetScreenImage() { return mScreenImage.get(); }
+    // The finished frame the widgets draw into and the display presents; made with the display.
+    MemoryImage* GetScreenImage();
     int64_t Now() { return mPlatform->TickCount(); }
     const RunStatistics& Statistics() const { return mStatistics; }
     int UpdateCount() const { return mStatistics.mUpdateCount; }
@@ -261,8 +290,11 @@ public:
 
     // Window and input state.
     int mCursorNumber = 0;
+    static constexpr int kCursorCount = 13;
+    std::array<Image*, kCursorCount> mCursorImages{};
+    std::optional<SystemCursor> mCursorOverride; // replaces the numbered system cursors
     bool mCustomCursors = false;
-    bool mCursorDirty = false;
+    std::atomic<bool> mCursorDirty = false; // the software cursor changed since the last present
     bool mMouseInWindow = false;
     bool mCtrlDown = false;
     bool mAltDown = false;
@@ -270,6 +302,9 @@ public:
     bool mPopupShowing = false;
     bool mClosing = false;
     bool mWindowHidden = false;
+    bool mDebugKeys = false; // developer keys, toggled by Ctrl+Alt+D
+    bool mAllowMaximize = false;
+    bool mAllowMonitorPowerDown = true;
 
     // Demo recording and playback, switched on from the command line.
     std::string mDemoPrefix = "ravixapp";
@@ -320,7 +355,24 @@ private:
     std::unique_ptr<SettingsStore> OpenSettings(const std::string& name, std::string& subKey,
                                                 std::string& valueName) const;
     void MakeDataFolder();
-    void CreateScreenImage();
+    // Window and display (RavixAppWindow.cpp).
+    void PlaceMainWindow();
+    void SyncActivation();
+    void UpdateActivity();
+    void UpdateScreenSaverPermission();
+    void BindScreenImage();
+    void UpdatePointerMapping();
+    void RecoverLostDisplay();
+    void FailDisplay(int result);
+    // Input (RavixAppInput.cpp).
+    void HandleMouseMessage(const PlatformMessage& message);
+    void HandleKeyDown(const PlatformMessage& message);
+    void HandleTimer();
+    void HandleSize(const PlatformMessage& message);
+    void HandleActivation(const PlatformMessage& message);
+    void CountFrame();
+    void DrawFrameRateOverlay();
+    void SaveScreenshot();
     std::string MakeDemoPathAbsolute(const std::string& path) const;
     void ChooseNumberedDemo(const std::string& value, bool forRecording);
     void ApplyMusicVolume();
@@ -337,11 +389,11 @@ private:
     void JoinThreads();
 
     std::unique_ptr<Platform> mPlatform;
-    ImageRegistry mImages; // before every image made with the application
+    ImageRegistry mImages;                 // before every image made with the application
+    std::unique_ptr<DDInterface> mDisplay; // after the platform it presents through
     // The shared-image cache: (path, variant) -> the image while someone holds it.
     std::mutex mSharedImagesMutex;
     std::map<std::pair<std::string, std::string>, std::weak_ptr<MemoryImage>> mSharedImages;
-    std::unique_ptr<MemoryImage> mScreenImage;
     // The audio output the sound manager and the music back-end share; null without one.
     std::shared_ptr<ALDevice> mAudioDevice;
     std::thread::id mMainThreadId = std::this_thread::get_id();
@@ -405,6 +457,17 @@ private:
     bool mWebPageQuitAfter = false;
     std::string mWebPageUrl;
     int64_t mWebPageTime = 0;
+
+    // Window and input.
+    bool mAppFocused = true; // activity as the widget manager was last told it
+    int64_t mLastTimerTick = 0;
+    int64_t mLastStallTick = 0; // the last gap of 501 ms or more between timer messages
+    int64_t mLastInputTime = 0; // of the last mouse or key message
+    int64_t mLastDisplayRetry = 0;
+    FrameRateOverlay mFrameRateOverlay = FrameRateOverlay::Off;
+    int mFramesCounted = 0;
+    int64_t mFrameCountStart = 0;
+    int mFramesPerSecond = 0;
 };
 
 // The process-wide application object, set by the program entry (the constructor sets it too

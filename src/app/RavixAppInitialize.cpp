@@ -43,10 +43,14 @@ void RavixAppBase::Initialize() {
     OnWindowClassesReady();
     Rect screen(0, 0, mScreenWidth, mScreenHeight);
     mWidgets->Resize(screen, screen);
-    // The main window and the display are created here; until then the screen image is the
-    // application's own and the platform presents it.
-    CreateScreenImage();
-    MarkAllWidgetsDirty();
+    // A window that does not fit the desktop's work area starts full screen.
+    const Rect work = mPlatform->GetDesktopInfo().mWorkArea;
+    if (mWantWindowed && (mScreenWidth >= work.mWidth || mScreenHeight >= work.mHeight)) {
+        mWantWindowed = false;
+        mFullScreenForced = true;
+    }
+    CreateMainWindow();
+    // During demo playback the display record sets the mode and refresh rate here.
     if (!mSounds) {
         // Without audio hardware the device is missing and sound is silent: the game still runs.
         mAudioDevice = mSilent ? nullptr : ALDevice::OpenDefault();
@@ -96,10 +100,11 @@ void RavixAppBase::Run() {
     if (mAutoStartLoader) {
         StartLoadingThread();
     }
-    // The window layer shows the main window and gives it the keyboard focus here.
+    mPlatform->ShowMainWindow(true);
     int64_t runStart = Now();
     mInMainLoop = true;
     ResetTiming();
+    mLastTimerTick = runStart;
     mLastStallCheck = runStart;
     RunMainLoop();
     SweepDeferredDeletes();

@@ -1,7 +1,9 @@
 #include "app/RavixAppBase.h"
 
 #include "app/Verify.h"
+#include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
+#include "widgets/WidgetManager.h"
 
 #include <algorithm>
 #include <climits>
@@ -260,6 +262,7 @@ bool RavixAppBase::TryAdvanceUpdate() {
 void RavixAppBase::MarkLoadingComplete() {
     mLoadingComplete = true;
     mLoaderYield = false;
+    UpdateScreenSaverPermission();
     OnLoadingComplete();
 }
 
@@ -285,7 +288,7 @@ bool RavixAppBase::DrawFrame() {
         PresentFrame();
         return false;
     }
-    // The frame-rate overlay's bookkeeping runs here when the developer keys switched it on.
+    CountFrame();
     const int64_t drawStart = Now();
     if (drawStart - mLastIdleCheck >= 1000) {
         mLastIdleCheck = drawStart;
@@ -302,6 +305,7 @@ bool RavixAppBase::DrawFrame() {
         ++mStatistics.mDrawCount;
         mLastDrawWasEmpty = false;
         mStatistics.mDrawTime += drawEnd - drawStart;
+        DrawFrameRateOverlay();
         if (mWaitForRefresh && mWindowedNow && mRefreshRate > 0) {
             int64_t period = 1000 / mRefreshRate;
             int64_t sincePresent = drawEnd - mLastPresentTime;
@@ -335,8 +339,13 @@ void RavixAppBase::PresentFrame() {
         return;
     }
     ++mStatistics.mPresentAttempts;
-    // A lost display is retried by the next present; the window layer re-initialises it here.
-    mDisplayLost = mScreenImage != nullptr && !mPlatform->PresentScreen(*mScreenImage);
+    if (mDisplay == nullptr) {
+        return;
+    }
+    mDisplayLost = !mDisplay->Redraw();
+    if (mDisplayLost) {
+        RecoverLostDisplay();
+    }
 }
 
 void RavixAppBase::CheckIdlePause() {
@@ -411,11 +420,18 @@ void RavixAppBase::RunCursorThread() {
         int x = 0;
         int y = 0;
         // During playback the recorded position stands in for the system cursor here.
-        if (mPlatform->GetCursorPosition(x, y) && (x != lastX || y != lastY)) {
+        if (mPlatform->GetCursorPosition(x, y) && (x != lastX || y != lastY) &&
+            mDisplay != nullptr) {
             lastX = x;
             lastY = y;
-            // The display layer's software cursor moves to (x, y) here: at once when the last
-            // present is more than a refresh period and 5 ms old, else with the next present.
+            // The software cursor moves with the next present: only the main thread may show
+            // frames, and the main loop presents within a pass when the cursor is dirty.
+            std::lock_guard lock(mDisplay->Lock());
+            Point position = mWidgets->MapPointer(x, y);
+            mDisplay->SetCursorPos(position.mX, position.mY);
+            if (mDisplay->GetCursorImage() != nullptr) {
+                mCursorDirty = true;
+            }
         }
         mPlatform->Sleep(10);
     }

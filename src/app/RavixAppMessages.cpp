@@ -1,6 +1,6 @@
 #include "app/RavixAppBase.h"
 
-#include "widgets/WidgetManager.h"
+#include "widgets/KeyCodes.h"
 
 #include <algorithm>
 
@@ -26,6 +26,8 @@ void RavixAppBase::PumpSystemMessages() {
     }
 }
 
+// Screen-saver mode needs no message filter here: Linux desktops do not start programs as their
+// screen savers, so nothing has to end one on input.
 void RavixAppBase::WindowProc(const PlatformMessage& message) {
     switch (message.mKind) {
     case MessageKind::None:
@@ -36,6 +38,12 @@ void RavixAppBase::WindowProc(const PlatformMessage& message) {
     case MessageKind::Notify:
         if (message.mTarget == MessageTarget::MainWindow) {
             OnNotifyMessage(message.mCode);
+        }
+        return;
+    case MessageKind::Paint:
+        // The window lost its contents: show the last frame again at once.
+        if (mInitialized && !mWindowHidden && mInMainLoop) {
+            PresentFrame();
         }
         return;
     case MessageKind::ActivateApp:
@@ -104,15 +112,6 @@ bool RavixAppBase::ProcessDeferredMessage() {
         }
     }
     return !mDeferredQueue.empty();
-}
-
-void RavixAppBase::HandleWindowMessage(const PlatformMessage& message) {
-    if (IsColourOrDisplayChange(message.mKind)) {
-        mWidgets->SystemColorsChangedTree();
-        MarkAllWidgetsDirty();
-    }
-    // The window layer turns mouse, key, wheel, size, activation and timer messages into the
-    // widget manager's input calls here.
 }
 
 } // namespace ravix

@@ -14,25 +14,15 @@ bool RavixAppBase::RunWidgetFractionalUpdate(float fraction) {
 }
 
 bool RavixAppBase::DrawDirtyWidgets() {
-    if (!mScreenImage) {
-        return false; // nothing to draw into before Initialize
+    if (GetScreenImage() == nullptr) {
+        return false; // nothing to draw into before the display exists
     }
-    mWidgets->mScreenImage = mScreenImage.get();
+    mWidgets->mScreenImage = GetScreenImage();
     return mWidgets->DrawDirty();
 }
 
 void RavixAppBase::MarkAllWidgetsDirty() {
     mWidgets->InvalidateTree();
-}
-
-// The screen is the size of the logical screen and always opaque: fixing its transparency flags
-// lets the blitters take their opaque paths when the screen itself is drawn somewhere.
-void RavixAppBase::CreateScreenImage() {
-    mScreenImage = std::make_unique<MemoryImage>(this);
-    mScreenImage->Create(mScreenWidth, mScreenHeight);
-    mScreenImage->FixTransparencyFlags(false, false);
-    mScreenImage->FillRect(Rect(0, 0, mScreenWidth, mScreenHeight), kOpaqueBlack, DrawMode::Normal);
-    mWidgets->mScreenImage = mScreenImage.get();
 }
 
 void RavixAppBase::ReinitializeImages() {

@@ -2,6 +2,8 @@
 
 namespace ravix {
 
-const char* ProductVersionText() { return TARNWICK_VERSION; }
+const char* ProductVersionText() {
+    return TARNWICK_VERSION;
+}
 
 } // namespace ravix

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/Rect.h"
 #include "platform/PlatformMessage.h"
 
 #include <cstdint>
@@ -52,6 +53,31 @@ struct ScreenSaverSettings {
     int mTimeoutSeconds = 0;
 };
 
+// How the main window is made. A full-screen window covers the whole desktop (the desktop's
+// display mode is never changed); the presented image is scaled and letterboxed in it.
+struct MainWindowSpec {
+    std::string mCaption;
+    int mClientWidth = 0;
+    int mClientHeight = 0;
+    bool mFullScreen = false;
+    bool mAllowMaximize = false;
+};
+
+// The desktop the main window lives on.
+struct DesktopInfo {
+    Rect mBounds;         // the whole desktop
+    Rect mWorkArea;       // the part of it not taken by panels and docks
+    int mRefreshRate = 0; // Hz; 0 when the system does not say
+};
+
+// The decoration a window manager puts around a window's client area, in pixels.
+struct WindowFrame {
+    int mLeft = 0;
+    int mTop = 0;
+    int mRight = 0;
+    int mBottom = 0;
+};
+
 // The seam between the framework and the operating system. The real back-end talks to the
 // window system; the headless one stands in for it in tests with a virtual clock and scripted
 // input. Everything above this interface reaches time, input and the desktop only through it.
@@ -67,8 +93,39 @@ public:
     // The next waiting window-system message, if any. Main thread.
     virtual bool PollMessage(PlatformMessage& message) = 0;
 
+    // The main window: made hidden (replacing any earlier one, whose pending events are
+    // dropped), then placed and shown. Positions are those of the client area's top-left corner
+    // on the desktop, as Move messages report them. Main thread.
+    virtual bool CreateMainWindow(const MainWindowSpec& spec, std::string& error) = 0;
+    virtual void DestroyMainWindow() = 0;
+    virtual DesktopInfo GetDesktopInfo() = 0;
+    // Zero until the window manager has told (possibly only once the window is shown).
+    virtual WindowFrame GetMainWindowFrame() = 0;
+    virtual void MoveMainWindow(int x, int y) = 0;
+    virtual void ShowMainWindow(bool activate) = 0;
+    virtual void HideMainWindow() = 0;
+    // Restores the window when it is minimised and brings it to the front.
+    virtual void RaiseMainWindow() = 0;
+    virtual void MinimizeMainWindow() = 0;
+    // The main window has the keyboard focus (it is the active window).
+    virtual bool IsMainWindowActive() = 0;
+    virtual bool IsMainWindowMinimized() = 0;
+    // Timer messages to the main window every periodMs milliseconds; 0 stops them.
+    virtual void StartTimer(int periodMs) = 0;
+    // Keeps mouse messages coming to the main window while the pointer is outside it.
+    virtual void CaptureMouse(bool capture) = 0;
+    // Whether the system may blank the screen or start its screen saver while the program runs.
+    virtual void AllowScreenSaver(bool allow) = 0;
+
+    // Makes the main window show screen images of width x height, scaled and letterboxed when
+    // its client area has another size; with vsync, a present waits for the display's refresh.
+    // Main thread.
+    virtual bool OpenPresentation(int width, int height, bool vsync, std::string& error) = 0;
+    virtual void ClosePresentation() = 0;
     // Shows the finished screen image in the window; false when the display is lost.
     virtual bool PresentScreen(MemoryImage& screen) = 0;
+    // Where presented images appear in the main window, in the coordinates of mouse messages.
+    virtual Rect GetPresentationRect() = 0;
 
     // A modal message box; returns a MessageBoxResult.
     virtual int ShowMessageBox(const std::string& text, const std::string& caption, int flags) = 0;
@@ -87,6 +144,8 @@ public:
     virtual void SetCursor(SystemCursor cursor) = 0;
     // The pointer position in the main window's client coordinates. Any thread.
     virtual bool GetCursorPosition(int& x, int& y) = 0;
+    // The pointer is over the main window's client area and no other window covers it there.
+    virtual bool IsCursorOverMainWindow() = 0;
 
     // Milliseconds since the user last touched the mouse or keyboard, anywhere.
     virtual int64_t UserIdleTime() = 0;

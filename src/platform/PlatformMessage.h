@@ -30,6 +30,7 @@ enum class MessageKind {
     MiddleUp,
     MouseWheel, // mCode: wheel delta, 120 per notch, negative towards the user
     Notify,     // another copy of the program started; mCode: its notify code
+    Paint,      // the window's contents were lost (uncovered) and must be shown again
 };
 
 // The size kinds of a Size message.

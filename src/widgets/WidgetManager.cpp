@@ -1,6 +1,7 @@
 #include "widgets/WidgetManager.h"
 
 #include "app/Verify.h"
+#include "graphics/DDImage.h"
 #include "graphics/Graphics.h"
 #include "widgets/Widget.h"
 
@@ -94,6 +95,7 @@ bool WidgetManager::DrawDirty() {
     mDirty = false;
 
     Graphics screen(mScreenImage);
+    DDImageLock lock(mScreenImage); // a display image is being written for the whole pass
     mScreenGraphics = &screen;
     bool drawn = false;
     if (anyDirty) {

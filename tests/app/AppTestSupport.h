@@ -65,11 +65,13 @@ inline void WriteTextFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// A window-system message of the given kind and code.
-inline PlatformMessage Message(MessageKind kind, int code = 0) {
+// A window-system message of the given kind, code and position.
+inline PlatformMessage Message(MessageKind kind, int code = 0, int x = 0, int y = 0) {
     PlatformMessage message;
     message.mKind = kind;
     message.mCode = code;
+    message.mX = x;
+    message.mY = y;
     return message;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 
+#include "platform/Letterbox.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -120,7 +122,155 @@ size_t HeadlessPlatform::PendingMessageCount() {
     return mScript.size();
 }
 
+bool HeadlessPlatform::CreateMainWindow(const MainWindowSpec& spec, std::string&) {
+    std::lock_guard lock(mMutex);
+    WindowState fresh;
+    fresh.mExists = true;
+    fresh.mSpec = spec;
+    fresh.mCreateCount = mWindow.mCreateCount + 1;
+    fresh.mTimerPeriod = mWindow.mTimerPeriod;
+    fresh.mScreenSaverAllowed = mWindow.mScreenSaverAllowed;
+    if (spec.mFullScreen) {
+        fresh.mX = mDesktop.mBounds.mX;
+        fresh.mY = mDesktop.mBounds.mY;
+    }
+    mWindow = fresh;
+    mWindowMinimized = false;
+    return true;
+}
+
+void HeadlessPlatform::DestroyMainWindow() {
+    std::lock_guard lock(mMutex);
+    int created = mWindow.mCreateCount;
+    mWindow = WindowState();
+    mWindow.mCreateCount = created;
+}
+
+DesktopInfo HeadlessPlatform::GetDesktopInfo() {
+    std::lock_guard lock(mMutex);
+    return mDesktop;
+}
+
+void HeadlessPlatform::SetDesktop(const DesktopInfo& desktop) {
+    std::lock_guard lock(mMutex);
+    mDesktop = desktop;
+}
+
+WindowFrame HeadlessPlatform::GetMainWindowFrame() {
+    std::lock_guard lock(mMutex);
+    return mFrame;
+}
+
+void HeadlessPlatform::SetWindowFrame(const WindowFrame& frame) {
+    std::lock_guard lock(mMutex);
+    mFrame = frame;
+}
+
+void HeadlessPlatform::MoveMainWindow(int x, int y) {
+    std::lock_guard lock(mMutex);
+    mWindow.mX = x;
+    mWindow.mY = y;
+}
+
+void HeadlessPlatform::ShowMainWindow(bool) {
+    std::lock_guard lock(mMutex);
+    mWindow.mShown = true;
+}
+
+void HeadlessPlatform::HideMainWindow() {
+    std::lock_guard lock(mMutex);
+    mWindow.mShown = false;
+}
+
+void HeadlessPlatform::RaiseMainWindow() {
+    std::lock_guard lock(mMutex);
+    ++mWindow.mRaiseCount;
+    mWindowMinimized = false;
+}
+
+void HeadlessPlatform::MinimizeMainWindow() {
+    std::lock_guard lock(mMutex);
+    mWindowMinimized = true;
+}
+
+bool HeadlessPlatform::IsMainWindowActive() {
+    std::lock_guard lock(mMutex);
+    return mWindowActive;
+}
+
+void HeadlessPlatform::SetWindowActive(bool active) {
+    std::lock_guard lock(mMutex);
+    mWindowActive = active;
+}
+
+bool HeadlessPlatform::IsMainWindowMinimized() {
+    std::lock_guard lock(mMutex);
+    return mWindowMinimized;
+}
+
+void HeadlessPlatform::SetWindowMinimized(bool minimized) {
+    std::lock_guard lock(mMutex);
+    mWindowMinimized = minimized;
+}
+
+void HeadlessPlatform::StartTimer(int periodMs) {
+    std::lock_guard lock(mMutex);
+    mWindow.mTimerPeriod = periodMs;
+}
+
+void HeadlessPlatform::CaptureMouse(bool capture) {
+    std::lock_guard lock(mMutex);
+    mWindow.mMouseCaptured = capture;
+}
+
+void HeadlessPlatform::AllowScreenSaver(bool allow) {
+    std::lock_guard lock(mMutex);
+    mWindow.mScreenSaverAllowed = allow;
+}
+
+bool HeadlessPlatform::OpenPresentation(int width, int height, bool vsync, std::string& error) {
+    std::lock_guard lock(mMutex);
+    if (!mWindow.mExists) {
+        error = "no main window";
+        return false;
+    }
+    mWindow.mPresentationOpen = true;
+    mWindow.mVsync = vsync;
+    mWindow.mPresentWidth = width;
+    mWindow.mPresentHeight = height;
+    return true;
+}
+
+void HeadlessPlatform::ClosePresentation() {
+    std::lock_guard lock(mMutex);
+    mWindow.mPresentationOpen = false;
+}
+
+Rect HeadlessPlatform::GetPresentationRect() {
+    std::lock_guard lock(mMutex);
+    const MainWindowSpec& spec = mWindow.mSpec;
+    int areaWidth = spec.mFullScreen ? mDesktop.mBounds.mWidth : spec.mClientWidth;
+    int areaHeight = spec.mFullScreen ? mDesktop.mBounds.mHeight : spec.mClientHeight;
+    return LetterboxRect(mWindow.mPresentWidth, mWindow.mPresentHeight, areaWidth, areaHeight);
+}
+
+HeadlessPlatform::WindowState HeadlessPlatform::Window() {
+    std::lock_guard lock(mMutex);
+    return mWindow;
+}
+
+void HeadlessPlatform::SetPresentFails(bool fails) {
+    std::lock_guard lock(mMutex);
+    mPresentFails = fails;
+}
+
 bool HeadlessPlatform::PresentScreen(MemoryImage& screen) {
+    {
+        std::lock_guard lock(mMutex);
+        if (mPresentFails) {
+            return false;
+        }
+    }
     auto frame = std::make_unique<MemoryImage>();
     frame->SetPixels(screen.GetPixels(), screen.GetWidth(), screen.GetHeight(), false);
     std::lock_guard lock(mMutex);
@@ -230,6 +380,16 @@ void HeadlessPlatform::SetCursorPosition(int x, int y) {
     std::lock_guard lock(mMutex);
     mCursorX = x;
     mCursorY = y;
+}
+
+bool HeadlessPlatform::IsCursorOverMainWindow() {
+    std::lock_guard lock(mMutex);
+    return mCursorOverWindow;
+}
+
+void HeadlessPlatform::SetCursorOverMainWindow(bool over) {
+    std::lock_guard lock(mMutex);
+    mCursorOverWindow = over;
 }
 
 int64_t HeadlessPlatform::UserIdleTime() {

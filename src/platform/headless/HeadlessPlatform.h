@@ -42,7 +42,24 @@ public:
     int64_t TickCount() override;
     void Sleep(int ms) override;
     bool PollMessage(PlatformMessage& message) override;
+    bool CreateMainWindow(const MainWindowSpec& spec, std::string& error) override;
+    void DestroyMainWindow() override;
+    DesktopInfo GetDesktopInfo() override;
+    WindowFrame GetMainWindowFrame() override;
+    void MoveMainWindow(int x, int y) override;
+    void ShowMainWindow(bool activate) override;
+    void HideMainWindow() override;
+    void RaiseMainWindow() override;
+    void MinimizeMainWindow() override;
+    bool IsMainWindowActive() override;
+    bool IsMainWindowMinimized() override;
+    void StartTimer(int periodMs) override;
+    void CaptureMouse(bool capture) override;
+    void AllowScreenSaver(bool allow) override;
+    bool OpenPresentation(int width, int height, bool vsync, std::string& error) override;
+    void ClosePresentation() override;
     bool PresentScreen(MemoryImage& screen) override;
+    Rect GetPresentationRect() override;
     int ShowMessageBox(const std::string& text, const std::string& caption, int flags) override;
     void SetClipboardText(const std::string& text) override;
     std::string GetClipboardText() override;
@@ -51,6 +68,7 @@ public:
     void NotifyRunningInstance(const std::string& productName, int code) override;
     void SetCursor(SystemCursor cursor) override;
     bool GetCursorPosition(int& x, int& y) override;
+    bool IsCursorOverMainWindow() override;
     int64_t UserIdleTime() override;
     ScreenSaverSettings GetScreenSaverSettings() override;
     bool IsScreenSaverRunning() override;
@@ -71,6 +89,14 @@ public:
     // Answers for the next message boxes, in order; without one a box returns OK or Yes.
     void QueueMessageBoxAnswer(int answer);
     void SetCursorPosition(int x, int y);
+    void SetCursorOverMainWindow(bool over);
+    void SetDesktop(const DesktopInfo& desktop);
+    void SetWindowFrame(const WindowFrame& frame);
+    // The window system's answer to IsMainWindowActive and IsMainWindowMinimized.
+    void SetWindowActive(bool active);
+    void SetWindowMinimized(bool minimized);
+    // The next presents fail (the display is lost) until this is called with false.
+    void SetPresentFails(bool fails);
     void SetScreenSaver(ScreenSaverSettings settings, bool running);
     void SetOpenUrlResult(bool result);
     // How many of the last presented frames are kept (1 unless set).
@@ -82,6 +108,24 @@ public:
     std::vector<std::string> DebugLines();
     SystemCursor CurrentCursor();
     int PresentCount();
+    // The main window as the program left it.
+    struct WindowState {
+        bool mExists = false;
+        MainWindowSpec mSpec;
+        int mCreateCount = 0;
+        int mX = 0;
+        int mY = 0;
+        bool mShown = false;
+        int mRaiseCount = 0;
+        bool mMouseCaptured = false;
+        int mTimerPeriod = 0;
+        bool mScreenSaverAllowed = true;
+        bool mPresentationOpen = false;
+        bool mVsync = false;
+        int mPresentWidth = 0;
+        int mPresentHeight = 0;
+    };
+    WindowState Window();
     // Copies of the last presented frames, oldest first. Main thread.
     const std::deque<std::unique_ptr<MemoryImage>>& PresentedFrames() const { return mFrames; }
     int ExitCode(); // -1 while EndProcess has not been called
@@ -113,6 +157,13 @@ private:
     SystemCursor mCursor = SystemCursor::Arrow;
     int mCursorX = 0;
     int mCursorY = 0;
+    bool mCursorOverWindow = true;
+    DesktopInfo mDesktop{Rect(0, 0, 1920, 1080), Rect(0, 0, 1920, 1040), 60};
+    WindowFrame mFrame;
+    WindowState mWindow;
+    bool mWindowActive = true;
+    bool mWindowMinimized = false;
+    bool mPresentFails = false;
     ScreenSaverSettings mScreenSaver;
     bool mScreenSaverRunning = false;
     std::vector<std::string> mDebugLines;
