@@ -11,6 +11,8 @@
 #include "graphics/MemoryImage.h"
 #include "graphics/Transform.h"
 
+#include "AlternatingTiming.h"
+
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -362,38 +364,6 @@ void BM_BlitImagePixman(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BlitImagePixman)->Unit(benchmark::kMillisecond);
-
-double ThreadCpuMs() {
-    timespec now;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
-
-// Median milliseconds per call of two drawing routines, measured in alternation so that both
-// see the same conditions. The thread's CPU time is measured, so that other programs sharing
-// the processor do not count.
-template <class DrawA, class DrawB>
-std::pair<double, double> MedianMs(DrawA&& drawA, DrawB&& drawB, int frames = 501) {
-    for (int i = 0; i < 20; ++i) {
-        drawA();
-        drawB();
-    }
-    std::vector<double> timesA;
-    std::vector<double> timesB;
-    for (int i = 0; i < frames; ++i) {
-        double start = ThreadCpuMs();
-        drawA();
-        double middle = ThreadCpuMs();
-        drawB();
-        timesB.push_back(ThreadCpuMs() - middle);
-        timesA.push_back(middle - start);
-    }
-    auto median = [frames](std::vector<double>& times) {
-        std::nth_element(times.begin(), times.begin() + frames / 2, times.end());
-        return times[frames / 2];
-    };
-    return {median(timesA), median(timesB)};
-}
 
 // Writes 32-bit pixels as a binary PPM; premultiplied pixels over black read the same.
 void WritePpm(const std::string& path, const uint32_t* pixels) {

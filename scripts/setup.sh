@@ -10,8 +10,12 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # image files
   zlib1g-dev libpng-dev libjpeg-dev
+  # system fonts: fontconfig picks an installed face, FreeType renders it
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  # JPEG 2000: the library is loaded at run time; its header gives the types
+  libopenjp2-7 libopenjp2-7-dev
   # peers measured by the benchmarks
-  libpixman-1-dev
+  libpixman-1-dev libgif-dev
 )
 
 missing=()

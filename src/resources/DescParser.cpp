@@ -9,15 +9,6 @@ namespace ravix {
 
 namespace {
 
-std::string ToUpper(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return result;
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -42,9 +33,26 @@ const ListDataElement& ListOf(const DataElement& element) {
     return static_cast<const ListDataElement&>(element);
 }
 
+// Converts every text into `out`, which is left empty unless all convert.
+template <typename Value>
+bool ParseAll(const std::vector<std::string>& texts, bool (*parse)(std::string_view, Value&),
+              std::vector<Value>& out) {
+    for (const std::string& text : texts) {
+        Value value{};
+        if (!parse(text, value)) {
+            out.clear();
+            return false;
+        }
+        out.push_back(value);
+    }
+    return true;
+}
+
+} // namespace
+
 // An optional "-", then decimal digits or "0x" / "0X" and hexadecimal digits. Decimal values
 // must fit an int; hexadecimal ones may use all 32 bits (packed colours such as 0xFF00FF00).
-bool ParseInt(std::string_view text, int& out) {
+bool DescParser::ParseInt(std::string_view text, int& out) {
     const bool negative = !text.empty() && text.front() == '-';
     if (negative)
         text.remove_prefix(1);
@@ -70,7 +78,7 @@ bool ParseInt(std::string_view text, int& out) {
 }
 
 // An optional "-", decimal digits, optionally "." and more decimal digits.
-bool ParseNumber(std::string_view text, double& out) {
+bool DescParser::ParseNumber(std::string_view text, double& out) {
     std::size_t i = !text.empty() && text.front() == '-' ? 1 : 0;
     const std::size_t integerStart = i;
     while (i < text.size() && IsDigit(text[i]))
@@ -90,22 +98,14 @@ bool ParseNumber(std::string_view text, double& out) {
     return result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
-// Converts every text into `out`, which is left empty unless all convert.
-template <typename Value>
-bool ParseAll(const std::vector<std::string>& texts, bool (*parse)(std::string_view, Value&),
-              std::vector<Value>& out) {
-    for (const std::string& text : texts) {
-        Value value{};
-        if (!parse(text, value)) {
-            out.clear();
-            return false;
-        }
-        out.push_back(value);
+std::string DescParser::UpperCase(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     }
-    return true;
+    return result;
 }
-
-} // namespace
 
 bool DescParser::LoadFile(const std::string& fileName) {
     mError.clear();
@@ -276,12 +276,12 @@ bool DescParser::ReportError(const std::string& text) {
 }
 
 const DataElement* DescParser::Dereference(const std::string& name) const {
-    const auto it = mDefinitions.find(ToUpper(name));
+    const auto it = mDefinitions.find(UpperCase(name));
     return it == mDefinitions.end() ? nullptr : it->second.get();
 }
 
 void DescParser::AddDefinition(const std::string& name, std::unique_ptr<DataElement> value) {
-    mDefinitions[ToUpper(name)] = std::move(value);
+    mDefinitions[UpperCase(name)] = std::move(value);
 }
 
 bool DescParser::IsImmediate(std::string_view text) {
@@ -436,13 +436,13 @@ bool DescParser::ToElementList(const DataElement& element, ListDataElement& targ
 bool DescParser::ToIntList(const DataElement& element, std::vector<int>& out) {
     out.clear();
     std::vector<std::string> texts;
-    return ToTextList(element, texts) && ParseAll(texts, ParseInt, out);
+    return ToTextList(element, texts) && ParseAll(texts, &DescParser::ParseInt, out);
 }
 
 bool DescParser::ToNumberList(const DataElement& element, std::vector<double>& out) {
     out.clear();
     std::vector<std::string> texts;
-    return ToTextList(element, texts) && ParseAll(texts, ParseNumber, out);
+    return ToTextList(element, texts) && ParseAll(texts, &DescParser::ParseNumber, out);
 }
 
 std::string DescParser::Describe(const DataElement& element) {

@@ -56,6 +56,14 @@ public:
     bool ToElementList(const DataElement& element, ListDataElement& target);
     bool ToIntList(const DataElement& element, std::vector<int>& out);
     bool ToNumberList(const DataElement& element, std::vector<double>& out);
+    // The text with a-z turned into A-Z: names of definitions (and of the derived class's own
+    // named things) are compared in upper case.
+    static std::string UpperCase(std::string_view text);
+    // Integer texts: an optional "-", then decimal digits, or "0x" / "0X" and hexadecimal
+    // digits; decimal values must fit an int, hexadecimal ones may use all 32 bits.
+    static bool ParseInt(std::string_view text, int& out);
+    // Number texts: an optional "-", decimal digits, optionally "." and more decimal digits.
+    static bool ParseNumber(std::string_view text, double& out);
     // A single element's text; a list as "(" + its elements joined by ", " + ")".
     static std::string Describe(const DataElement& element);
 

@@ -1,5 +1,6 @@
 #include "resources/PakWriter.h"
 
+#include "resources/AtomicFile.h"
 #include "resources/PakFormat.h"
 
 #include <algorithm>
@@ -8,7 +9,6 @@
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace ravix {
@@ -116,41 +116,18 @@ bool PakWriter::Write(const std::string& path, std::string& error) const {
             return false;
         }
     }
-    std::string temporary = path + ".XXXXXX";
-    int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        error = path + ": " + std::strerror(errno);
+    AtomicFile out(path);
+    if (!out.Open(error))
         return false;
-    }
-    fchmod(fd, 0644);
-    FilePointer out(fdopen(fd, "wb"));
-    if (!out) {
-        close(fd);
-        unlink(temporary.c_str());
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
     const std::string directory = Directory();
-    bool ok = WriteScrambled(out.get(), directory.data(), directory.size());
-    if (!ok)
+    if (!WriteScrambled(out.Stream(), directory.data(), directory.size())) {
         error = path + ": " + std::strerror(errno);
-    for (size_t i = 0; ok && i < mItems.size(); ++i)
-        ok = WriteContents(out.get(), mItems[i], error);
-    if (ok && (std::fflush(out.get()) != 0 || fsync(fileno(out.get())) != 0)) {
-        error = path + ": " + std::strerror(errno);
-        ok = false;
+        return false;
     }
-    if (std::fclose(out.release()) != 0 && ok) {
-        error = path + ": " + std::strerror(errno);
-        ok = false;
-    }
-    if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = path + ": " + std::strerror(errno);
-        ok = false;
-    }
-    if (!ok)
-        unlink(temporary.c_str());
-    return ok;
+    for (const Item& item : mItems)
+        if (!WriteContents(out.Stream(), item, error))
+            return false;
+    return out.Commit(error);
 }
 
 } // namespace ravix

@@ -11,6 +11,8 @@ using Args = std::vector<std::string>;
 
 int RunPakCommand(const Args& args);
 int RunXmlCommand(const Args& args);
+int RunImageCommand(const Args& args);
+int RunFontCommand(const Args& args);
 
 // Prints the usage text to stderr and returns 2.
 int UsageError();

@@ -11,6 +11,12 @@ const char* UsageText() {
            "  pak list FILE.pak       list the entries: size, a tab, the stored name\n"
            "  pak cat FILE.pak NAME   write an entry's bytes to standard output\n"
            "  xml dump FILE           print one line per markup item\n"
+           "  image info FILE         print the size and whether pixels are (partly) transparent\n"
+           "  image convert IN OUT    load IN with its alpha file and write it as the PNG file "
+           "OUT\n"
+           "  font render FONT TEXT OUT.png\n"
+           "                          draw TEXT in white on a transparent picture and write it\n"
+           "                          as PNG; FONT is a font descriptor file or sys:FACE:SIZE\n"
            "  --help                  print this text\n"
            "\n"
            "xml dump writes the kind (Start, End, Text, Instruction, Comment), a tab and the\n"
@@ -43,5 +49,9 @@ int main(int argc, char** argv) {
         return RunPakCommand(args);
     if (group == "xml")
         return RunXmlCommand(args);
+    if (group == "image")
+        return RunImageCommand(args);
+    if (group == "font")
+        return RunFontCommand(args);
     return UsageError();
 }

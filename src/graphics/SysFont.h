@@ -1,0 +1,77 @@
+#pragma once
+
+#include "graphics/Font.h"
+
+#include <memory>
+#include <string>
+
+namespace ravix {
+
+class RavixAppBase;
+
+// A font of the system, chosen by face name and point size: fontconfig picks the installed face
+// that best matches the name (an absent face falls back to an installed sans face) and FreeType
+// renders it anti-aliased. Characters are bytes of the Windows-1252 character set.
+//
+// Text drawn into an image is rendered off-screen on a white and on a black background and the
+// two results are combined into colour and alpha, so anti-aliased edges become partial alpha;
+// the result is drawn through the Graphics context, whose translation, clip and colourise rules
+// apply.
+class SysFont : public Font {
+public:
+    static constexpr int kPixelsPerInch = 96;
+    static constexpr int kAnsiCharSet = 0;
+
+    SysFont(const std::string& faceName, int pointSize, bool bold = false, bool italic = false,
+            bool underline = false);
+    SysFont(const std::string& faceName, RavixAppBase* app, int pointSize,
+            int charSet = kAnsiCharSet);
+    ~SysFont() override;
+    SysFont(const SysFont&) = delete;
+    SysFont& operator=(const SysFont&) = delete;
+
+    int StringWidth(std::string_view text) override;
+    void DrawString(Graphics& g, int x, int y, std::string_view text, const Color& color,
+                    const Rect& clip) override;
+    // An equal font with both drawing flags cleared.
+    [[nodiscard]] std::unique_ptr<Font> Duplicate() const override;
+
+    // The shadow is drawn in black one pixel right and below the text.
+    void SetShadow(bool shadow) { mShadow = shadow; }
+    [[nodiscard]] bool HasShadow() const { return mShadow; }
+    // Simulated bold draws the text twice, one pixel apart.
+    void SetSimulatedBold(bool simulatedBold) { mSimulatedBold = simulatedBold; }
+    [[nodiscard]] bool HasSimulatedBold() const { return mSimulatedBold; }
+
+    [[nodiscard]] RavixAppBase* GetApplication() const { return mApp; }
+    // The character height asked of the face: the point size at kPixelsPerInch.
+    [[nodiscard]] int GetPixelHeight() const;
+    // The family of the face fontconfig matched; empty when no face could be opened.
+    [[nodiscard]] std::string GetMatchedFamily() const;
+
+    // Windows' MulDiv: number * numerator / denominator rounded half away from zero, through a
+    // 64-bit product; -1 for a zero denominator or a result outside the int range.
+    static int MulDiv(int number, int numerator, int denominator);
+
+private:
+    struct Face;
+    struct Request {
+        std::string mFaceName;
+        int mPixelHeight = 0;
+        bool mBold = false;
+        bool mItalic = false;
+        bool mUnderline = false;
+        int mCharSet = kAnsiCharSet;
+    };
+
+    explicit SysFont(const Request& request);
+    void Open();
+
+    RavixAppBase* mApp = nullptr;
+    Request mRequest;
+    std::unique_ptr<Face> mFace;
+    bool mShadow = false;
+    bool mSimulatedBold = false;
+};
+
+} // namespace ravix
