@@ -1,7 +1,7 @@
 #include "widgets/ApplicationLink.h"
 
 #include "app/RavixAppBase.h"
-#include "graphics/Font.h"
+#include "graphics/SysFont.h"
 #include "widgets/Widget.h"
 
 namespace ravix {
@@ -34,8 +34,8 @@ DialogListener* ApplicationDialogListener() {
     return gApplication;
 }
 
-std::unique_ptr<Font> CreateDefaultFont(int /*pointSize*/, bool /*bold*/) {
-    return nullptr;
+std::unique_ptr<Font> CreateDefaultFont(int pointSize, bool bold) {
+    return std::make_unique<SysFont>("Arial Unicode MS", pointSize, bold);
 }
 
 } // namespace ravix

@@ -24,8 +24,8 @@ std::string LookupString(const std::string& id, const std::string& defaultText);
 // The application, which hears the buttons of the dialogs it keeps.
 DialogListener* ApplicationDialogListener();
 
-// The system font the controls use when none is given ("Arial Unicode MS" at the point size);
-// null when no system fonts are available.
+// The system font the controls use when none is given: "Arial Unicode MS" at the point size,
+// or the installed face that stands in for it.
 std::unique_ptr<Font> CreateDefaultFont(int pointSize, bool bold = false);
 
 } // namespace ravix
