@@ -22,7 +22,7 @@ constexpr int kDefaultColors[][3] = {
     {0, 0, 0},       // button label
     {255, 255, 255}, // button label while over
     {80, 80, 80},    // default frame outline
-    {255, 255, 255}, // default frame fill
+    {36, 40, 52},    // default frame fill: dark, for the light header and body texts
 };
 
 constexpr int kTitlePointSize = 14;

@@ -213,9 +213,9 @@ TEST(AppDialogs, MessageBoxIsAskedAsADialogInTheWindow) {
         EXPECT_TRUE(app.Headless().MessageBoxes().empty());
         EXPECT_EQ(app.CountDialogs(), 0);
         EXPECT_EQ(app.mWidgets->mModalWidget, nullptr);
-        // The dialog was drawn into the window: its default frame's white fill at (212, 132).
+        // The dialog was drawn into the window: its default frame's fill at (212, 132).
         const MemoryImage& frame = *app.Headless().PresentedFrames().back();
-        EXPECT_EQ(frame.mBits[132 * 800 + 212], 0xFFFFFFFFu);
+        EXPECT_EQ(frame.mBits[132 * 800 + 212], 0xFF242834u);
         ticker.mOnUpdate = nullptr;
         app.mWidgets->DetachChild(&ticker);
     }

@@ -219,7 +219,7 @@ TEST(Dialog, HeaderBodyAndFooterAreWrittenDownTheDialog) {
 
 constexpr uint32_t kBlue = 0xFF0000FF;
 
-TEST(Dialog, DefaultFrameIsAnOutlinedWhiteBoxWithAHalfTransparentShadow) {
+TEST(Dialog, DefaultFrameIsAnOutlinedDarkBoxWithAHalfTransparentShadow) {
     RecordingListener listener;
     auto dialog = MakeDialog(listener, "", "", "", Dialog::kNoButtons);
     dialog->Resize(0, 0, 40, 40);
@@ -229,7 +229,7 @@ TEST(Dialog, DefaultFrameIsAnOutlinedWhiteBoxWithAHalfTransparentShadow) {
     dialog->Draw(g);
     // Fill (12, 12, 15, 15), outline (13, 13) to (27, 27), shadow (28, 24, 12, 4) and
     // (24, 28, 16, 12): black at alpha 128 over blue.
-    const Legend legend = {{kBlue, '.'}, {0xFFFFFFFF, 'W'}, {0xFF505050, 'o'}, {0xFF00007F, 's'}};
+    const Legend legend = {{kBlue, '.'}, {0xFF242834, 'F'}, {0xFF505050, 'o'}, {0xFF00007F, 's'}};
     Rows expected(40, std::string(40, '.'));
     auto paint = [&](int x, int y, int w, int h, char c) {
         for (int row = y; row < y + h; ++row) {
@@ -238,7 +238,7 @@ TEST(Dialog, DefaultFrameIsAnOutlinedWhiteBoxWithAHalfTransparentShadow) {
             }
         }
     };
-    paint(12, 12, 15, 15, 'W');
+    paint(12, 12, 15, 15, 'F');
     paint(13, 13, 15, 1, 'o');
     paint(13, 27, 15, 1, 'o');
     paint(13, 13, 1, 15, 'o');
