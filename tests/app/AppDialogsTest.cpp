@@ -105,6 +105,39 @@ TEST(AppDialogs, ShownDialogIsPlacedMadeModalAndHeardThroughButtonIds) {
 
 enum class Action { Accept, Reject, ListenerDismisses, EndLoop };
 
+// An initialised application with a widget that runs an action at the fifth update.
+struct RunningApp {
+    RunningApp() {
+        mApp.Initialize();
+        mApp.mWidgets->InsertChild(&mTicker);
+    }
+    ~RunningApp() {
+        mTicker.mOnUpdate = nullptr;
+        mApp.mWidgets->DetachChild(&mTicker);
+    }
+    void AtFifthUpdate(std::function<void()> action) {
+        mTicker.mOnUpdate = [this, action] {
+            if (mApp.UpdateCount() == 5) {
+                action();
+            }
+        };
+    }
+
+    TempHome mHome;
+    test::Log mLog;
+    test::RecordingWidget mTicker{"T", mLog, {0, 0, 1, 1}};
+    DialogApp mApp;
+};
+
+// Answers the dialog with one of its buttons, or ends the main loop.
+void Perform(DialogApp& app, Dialog& dialog, Action action) {
+    if (action == Action::EndLoop) {
+        app.BeginShutdown();
+    } else {
+        app.ClickOn(action == Action::Reject ? *dialog.RejectButton() : *dialog.AcceptButton());
+    }
+}
+
 struct RunCase {
     const char* mName;
     Action mAction;
@@ -123,32 +156,16 @@ TEST(AppDialogs, RunUntilAnsweredRunsTheMainLoopUntilAButtonAnswers) {
     };
     for (const RunCase& c : cases) {
         SCOPED_TRACE(c.mName);
-        TempHome home;
-        test::Log log;
-        test::RecordingWidget ticker("T", log, {0, 0, 1, 1});
-        DialogApp app;
-        app.Initialize();
-        app.mWidgets->InsertChild(&ticker);
+        RunningApp running;
+        DialogApp& app = running.mApp;
         Dialog* dialog = app.ShowDialog(5, true, "Head", "Body", "", Dialog::kYesNo);
         if (c.mAction == Action::ListenerDismisses) {
             app.mOnClick = [&app](int) { app.DismissDialog(5); };
         }
-        ticker.mOnUpdate = [&] {
-            if (app.UpdateCount() != 5) {
-                return;
-            }
-            if (c.mAction == Action::EndLoop) {
-                app.BeginShutdown();
-            } else {
-                app.ClickOn(c.mAction == Action::Reject ? *dialog->RejectButton()
-                                                        : *dialog->AcceptButton());
-            }
-        };
+        running.AtFifthUpdate([&] { Perform(app, *dialog, c.mAction); });
         EXPECT_EQ(dialog->RunUntilAnswered(c.mDismiss), c.mResult);
         EXPECT_EQ(app.FindDialog(5) != nullptr, c.mStillRegistered);
         EXPECT_GE(app.UpdateCount(), 5);
-        ticker.mOnUpdate = nullptr;
-        app.mWidgets->DetachChild(&ticker);
     }
 }
 
@@ -170,20 +187,13 @@ TEST(AppDialogs, MessageBoxIsAskedAsADialogInTheWindow) {
     for (const MessageCase& c : cases) {
         SCOPED_TRACE(::testing::Message()
                      << "flags " << c.mFlags << " action " << static_cast<int>(c.mAction));
-        TempHome home;
-        test::Log log;
-        test::RecordingWidget ticker("T", log, {0, 0, 1, 1});
-        DialogApp app;
-        app.Initialize();
-        app.mWidgets->InsertChild(&ticker);
+        RunningApp running;
+        DialogApp& app = running.mApp;
         std::string header;
         std::string body;
         std::vector<std::string> labels;
         bool modal = false;
-        ticker.mOnUpdate = [&] {
-            if (app.UpdateCount() != 5) {
-                return;
-            }
+        running.AtFifthUpdate([&] {
             Dialog* dialog = FirstDialog(*app.mWidgets);
             ASSERT_NE(dialog, nullptr);
             header = dialog->mTitleText;
@@ -194,13 +204,8 @@ TEST(AppDialogs, MessageBoxIsAskedAsADialogInTheWindow) {
                     labels.push_back(b->mLabel);
                 }
             }
-            if (c.mAction == Action::EndLoop) {
-                app.BeginShutdown();
-            } else {
-                app.ClickOn(c.mAction == Action::Reject ? *dialog->RejectButton()
-                                                        : *dialog->AcceptButton());
-            }
-        };
+            Perform(app, *dialog, c.mAction);
+        });
         EXPECT_EQ(app.ShowMessageBox("Leave the game?", "Question", c.mFlags), c.mResult);
         EXPECT_EQ(header, "Question");
         EXPECT_EQ(body, "Leave the game?");
@@ -216,8 +221,6 @@ TEST(AppDialogs, MessageBoxIsAskedAsADialogInTheWindow) {
         // The dialog was drawn into the window: its default frame's fill at (212, 132).
         const MemoryImage& frame = *app.Headless().PresentedFrames().back();
         EXPECT_EQ(frame.mBits[132 * 800 + 212], 0xFF242834u);
-        ticker.mOnUpdate = nullptr;
-        app.mWidgets->DetachChild(&ticker);
     }
 }
 

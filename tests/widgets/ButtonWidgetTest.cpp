@@ -9,14 +9,8 @@
 
 #include <gtest/gtest.h>
 
-namespace ravix {
+namespace ravix::test {
 namespace {
-
-using test::Legend;
-using test::Log;
-using test::Picture;
-using test::RecordingListener;
-using test::ScreenManager;
 
 struct Point2 {
     int mX;
@@ -117,7 +111,7 @@ TEST(ButtonWidget, OverLookFadesInAndOutByItsSteps) {
         {0.0, 0.0, 0, 0},
     };
     for (const FadeCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "in " << c.mInStep << " out " << c.mOutStep);
+        SCOPED_TRACE(::testing::Message() << "in " << c.mInStep << " out " << c.mOutStep);
         ScreenManager manager;
         ButtonWidget button(1, nullptr);
         button.Resize(0, 0, 10, 10);
@@ -211,7 +205,7 @@ TEST(ButtonWidget, LabelIsPlacedByAlignmentAndColouredByHover) {
         {ButtonWidget::kAlignCenter, true, true, false, "AV@12,14#00FF00FF"},
         {ButtonWidget::kAlignCenter, true, true, true, "AV@12,14#00FF00FF"},
     };
-    auto face = test::MakeRow({0xFF123456});
+    auto face = MakeRow({0xFF123456});
     for (const LabelCase& c : cases) {
         SCOPED_TRACE(c.mExpected);
         ButtonWidget button(1, nullptr);
@@ -221,7 +215,7 @@ TEST(ButtonWidget, LabelIsPlacedByAlignmentAndColouredByHover) {
         button.mHovered = c.mHovered;
         button.mPressed = c.mPressed;
         button.mFaceImage = c.mImages ? face.get() : nullptr;
-        test::TestFont font;
+        TestFont font;
         button.SetFont(&font);
         button.SetColor(ButtonWidget::kColorLabel, Color(255, 0, 0));
         button.SetColor(ButtonWidget::kColorLabelHover, Color(0, 255, 0));
@@ -229,7 +223,7 @@ TEST(ButtonWidget, LabelIsPlacedByAlignmentAndColouredByHover) {
         screen.Create(40, 20);
         Graphics g(&screen);
         button.Draw(g);
-        auto* copy = static_cast<test::TestFont*>(button.GetFont());
+        auto* copy = static_cast<TestFont*>(button.GetFont());
         ASSERT_NE(copy, &font);
         EXPECT_EQ(copy->mDrawn, std::vector<std::string>{c.mExpected});
     }
@@ -296,7 +290,7 @@ TEST(ButtonWidget, ImageButtonShowsTheLookOfItsState) {
          true,
          {"O.", ".."}},
     };
-    auto strip = test::MakeRow({kNormal, kOver, kDown, kInactive});
+    auto strip = MakeRow({kNormal, kOver, kDown, kInactive});
     for (const LookCase& c : cases) {
         SCOPED_TRACE(c.mName);
         ButtonWidget button(1, nullptr);
@@ -311,21 +305,21 @@ TEST(ButtonWidget, ImageButtonShowsTheLookOfItsState) {
         button.mDisabled = c.mDisabled;
         button.mInverted = c.mInverted;
         button.mHoverFade = c.mFade;
-        auto screen = test::MakeScreen(2, 2);
+        auto screen = MakeScreen(2, 2);
         Graphics g(screen.get());
         button.Draw(g);
         EXPECT_EQ(Picture(*screen, kLookLegend), c.mPicture);
     }
 
     // Whole images instead of cells.
-    auto normal = test::MakeRow({kNormal});
-    auto over = test::MakeRow({kOver});
+    auto normal = MakeRow({kNormal});
+    auto over = MakeRow({kOver});
     ButtonWidget button(1, nullptr);
     button.Resize(0, 0, 2, 2);
     button.mFaceImage = normal.get();
     button.mHoverImage = over.get();
     button.mHovered = true;
-    auto screen = test::MakeScreen(2, 2);
+    auto screen = MakeScreen(2, 2);
     Graphics g(screen.get());
     button.Draw(g);
     EXPECT_EQ(Picture(*screen, kLookLegend), (std::vector<std::string>{"O.", ".."}));
@@ -339,7 +333,7 @@ TEST(HyperlinkWidget, DrawsCentredUnderlinedTextInItsHoverColour) {
     link.mHoverColor = Color(0, 255, 0);
     link.mUnderlineThickness = 2;
     link.mUnderlineGap = 3;
-    test::TestFont font;
+    TestFont font;
     link.SetFont(&font);
     EXPECT_TRUE(link.mShowHandCursor);
 
@@ -356,10 +350,10 @@ TEST(HyperlinkWidget, DrawsCentredUnderlinedTextInItsHoverColour) {
         EXPECT_EQ(picture[16], std::string(11, '.') + std::string(8, '#') + std::string(11, '.'));
         EXPECT_EQ(picture[17], picture[16]);
         EXPECT_EQ(picture[18], std::string(30, '.'));
-        EXPECT_EQ(static_cast<test::TestFont*>(link.GetFont())->mDrawn.back(),
+        EXPECT_EQ(static_cast<TestFont*>(link.GetFont())->mDrawn.back(),
                   hovered ? "ii@11,13#00FF00FF" : "ii@11,13#FF0000FF");
     }
 }
 
 } // namespace
-} // namespace ravix
+} // namespace ravix::test

@@ -6,17 +6,12 @@
 
 #include <gtest/gtest.h>
 
-namespace ravix {
+namespace ravix::test {
 namespace {
-
-using test::Legend;
-using test::Log;
-using test::Picture;
-using test::RecordingListener;
 
 TEST(Checkbox, ClickTogglesAndTellsTheListenerSetOnOnlyWhenAsked) {
     RecordingListener listener;
-    test::ScreenManager manager;
+    ScreenManager manager;
     Checkbox box(nullptr, nullptr, 4, &listener);
     box.Resize(10, 10, 12, 12);
     manager.InsertChild(&box);
@@ -37,16 +32,16 @@ const Legend kBoxLegend = {
     {0xFF505050, 'f'}, {0xFFFEFE00, 'm'}}; // the rasteriser's lines land at 254 for 255
 
 std::vector<std::string> Draw(Checkbox& box) {
-    auto screen = test::MakeScreen(box.mWidth, box.mHeight);
+    auto screen = MakeScreen(box.mWidth, box.mHeight);
     Graphics g(screen.get());
     box.Draw(g);
     return Picture(*screen, kBoxLegend);
 }
 
 TEST(Checkbox, DrawsItsImagesItsCellsOrABox) {
-    auto off = test::MakeRow({kOff, kOff});
-    auto on = test::MakeRow({kOn, kOn});
-    auto cells = test::MakeRow({kOff, kOn});
+    auto off = MakeRow({kOff, kOff});
+    auto on = MakeRow({kOn, kOn});
+    auto cells = MakeRow({kOff, kOn});
     using Rows = std::vector<std::string>;
 
     Checkbox images(off.get(), on.get(), 1, nullptr);
@@ -73,4 +68,4 @@ TEST(Checkbox, DrawsItsImagesItsCellsOrABox) {
 }
 
 } // namespace
-} // namespace ravix
+} // namespace ravix::test

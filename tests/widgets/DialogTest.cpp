@@ -11,14 +11,9 @@
 #include <algorithm>
 #include <iterator>
 
-namespace ravix {
+namespace ravix::test {
 namespace {
 
-using test::Legend;
-using test::Log;
-using test::Picture;
-using test::RecordingListener;
-using test::ScreenManager;
 using Rows = std::vector<std::string>;
 
 // A dialog reporting to a recording listener, with the test font for every text.
@@ -27,7 +22,7 @@ std::unique_ptr<Dialog> MakeDialog(RecordingListener& listener, const std::strin
                                    int buttonSet) {
     auto dialog = std::make_unique<Dialog>(nullptr, 9, false, header, body, footer, buttonSet);
     dialog->mOwnerListener = &listener;
-    test::TestFont font;
+    TestFont font;
     dialog->SetTitleFont(&font);
     dialog->SetBodyFont(&font);
     dialog->SetButtonFont(&font);
@@ -96,7 +91,7 @@ TEST(Dialog, ButtonsStayJustAboveTheDialogAndLeaveTheTreeWithIt) {
     RecordingListener listener;
     ScreenManager manager;
     Log log;
-    test::RecordingWidget other("W", log, {0, 0, 10, 10});
+    RecordingWidget other("W", log, {0, 0, 10, 10});
     auto dialog = MakeDialog(listener, "", "", "", Dialog::kYesNo);
     dialog->Resize(0, 0, 200, 100);
     manager.InsertChild(dialog.get());
@@ -201,11 +196,11 @@ TEST(Dialog, HeaderBodyAndFooterAreWrittenDownTheDialog) {
     for (int buttonSet : {Dialog::kNoButtons, Dialog::kFooterButton}) {
         auto dialog = MakeDialog(listener, "Hi", "Body", "End", buttonSet);
         dialog->Resize(0, 0, 200, 150);
-        auto screen = test::MakeScreen(200, 150);
+        auto screen = MakeScreen(200, 150);
         Graphics g(screen.get());
         dialog->Draw(g);
-        auto* title = static_cast<test::TestFont*>(dialog->mTitleFont.get());
-        auto* body = static_cast<test::TestFont*>(dialog->mBodyFont.get());
+        auto* title = static_cast<TestFont*>(dialog->mTitleFont.get());
+        auto* body = static_cast<TestFont*>(dialog->mBodyFont.get());
         // Header centred, baseline 24 + 12 - 1; body 35 + 10 down, centred (justification 0)
         // in the 148 pixels from 24 + 2; footer 8 + 15 below the body's 11.
         Log titles{"Hi@93,35#FFFFFFFF"};
@@ -223,7 +218,7 @@ TEST(Dialog, DefaultFrameIsAnOutlinedDarkBoxWithAHalfTransparentShadow) {
     RecordingListener listener;
     auto dialog = MakeDialog(listener, "", "", "", Dialog::kNoButtons);
     dialog->Resize(0, 0, 40, 40);
-    auto screen = test::MakeScreen(40, 40);
+    auto screen = MakeScreen(40, 40);
     screen->FillRect(Rect(0, 0, 40, 40), Color::FromPacked(kBlue), DrawMode::Normal);
     Graphics g(screen.get());
     dialog->Draw(g);
@@ -257,12 +252,12 @@ TEST(Dialog, ComponentImageIsANinePartBoxInsideTheFrameInsets) {
     auto image = std::make_unique<MemoryImage>();
     image->SetPixels(pieces.data(), 3, 3, true);
     Dialog dialog(image.get(), 1, false, "", "", "", Dialog::kNoButtons);
-    test::TestFont font;
+    TestFont font;
     dialog.SetTitleFont(&font);
     dialog.SetBodyFont(&font);
     dialog.mFrameInsets = {1, 1, 1, 1};
     dialog.Resize(0, 0, 6, 5);
-    auto screen = test::MakeScreen(6, 5);
+    auto screen = MakeScreen(6, 5);
     Graphics g(screen.get());
     dialog.Draw(g);
     Legend legend = {{0xFF000000, '.'}};
@@ -273,4 +268,4 @@ TEST(Dialog, ComponentImageIsANinePartBoxInsideTheFrameInsets) {
 }
 
 } // namespace
-} // namespace ravix
+} // namespace ravix::test

@@ -10,20 +10,14 @@
 #include <cmath>
 #include <limits>
 
-namespace ravix {
+namespace ravix::test {
 namespace {
-
-using test::Legend;
-using test::Log;
-using test::Picture;
-using test::RecordingListener;
-using test::ScreenManager;
 
 // A slider 100 pixels long and 10 across at (20, 30), with a 10 x 10 thumb, horizontal or
 // vertical; positions are given along and across its axis.
 class SliderTest : public ::testing::TestWithParam<bool> {
 protected:
-    SliderTest() : mThumb(test::MakeRow(std::vector<uint32_t>(10, 0xFFFFFFFF))) {
+    SliderTest() : mThumb(MakeRow(std::vector<uint32_t>(10, 0xFFFFFFFF))) {
         mThumb->Create(10, 10);
         mSlider.mHorizontal = GetParam();
         mSlider.Resize(20, 30, Horizontal() ? 100 : 10, Horizontal() ? 10 : 100);
@@ -103,7 +97,7 @@ TEST(Slider, TrackIsCapsAndTiledMiddleCutAtTheRightCapThenTheThumb) {
         slider.mHorizontal = horizontal;
         slider.Resize(0, 0, horizontal ? 9 : 1, horizontal ? 1 : 9);
         slider.SetValue(0.5); // thumb at (9 - 2) * 0.5 = 3
-        auto screen = test::MakeScreen(slider.mWidth, slider.mHeight);
+        auto screen = MakeScreen(slider.mWidth, slider.mHeight);
         Graphics g(screen.get());
         slider.Draw(g);
         std::string line;
@@ -141,4 +135,4 @@ TEST(Slider, DegenerateSizesGiveValuesInRange) {
 }
 
 } // namespace
-} // namespace ravix
+} // namespace ravix::test
