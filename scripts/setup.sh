@@ -14,6 +14,8 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # JPEG 2000: the library is loaded at run time; its header gives the types
   libopenjp2-7 libopenjp2-7-dev
+  # sound effects and music: OpenAL Soft, Ogg Vorbis, tracker modules
+  libopenal-dev libvorbis-dev libopenmpt-dev
   # peers measured by the benchmarks
   libpixman-1-dev libgif-dev
 )

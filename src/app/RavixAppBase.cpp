@@ -2,7 +2,9 @@
 
 #include "app/Verify.h"
 #include "app/Version.h"
+#include "audio/SoundInstance.h"
 #include "graphics/MemoryImage.h"
+#include "resources/ResourceManager.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>
@@ -69,6 +71,7 @@ RavixAppBase::RavixAppBase(std::unique_ptr<Platform> platform) : mPlatform(std::
         gApplication = this;
     }
     mWidgets = std::make_unique<WidgetManager>(this);
+    mResources = std::make_unique<ResourceManager>(this);
     mVersionText = ProductVersionText();
     mStartFolder = ProgramFolder();
     mStartTick = Now();
@@ -99,6 +102,7 @@ RavixAppBase::~RavixAppBase() {
     // The owned objects go while the platform and gApplication, which widgets leaving the tree
     // may still reach, are there.
     mWidgets.reset();
+    mResources.reset();
     mScreenImage.reset();
     // An image that outlives its application must not reach the registry when it goes.
     mImages.ForEach([](MemoryImage* image) { image->mApp = nullptr; });
@@ -148,11 +152,39 @@ void RavixAppBase::Unsilence(bool automatic) {
 }
 
 void RavixAppBase::ApplyMusicVolume() {
-    // The music interface receives IsSilenced() ? 0 : mMusicLevel here once it exists.
+    if (mMusic) {
+        mMusic->SetMusicVolume(IsSilenced() ? 0.0 : mMusicLevel);
+    }
 }
 
 void RavixAppBase::ApplyEffectsVolume() {
-    // The sound manager receives IsSilenced() ? 0 : mEffectsLevel here once it exists.
+    if (mSounds) {
+        mSounds->SetEffectsVolume(IsSilenced() ? 0.0 : mEffectsLevel);
+    }
+}
+
+void RavixAppBase::PlayEffectPanned(int id, int pan) {
+    SoundInstance* channel = mSounds ? mSounds->CreateChannel(id) : nullptr;
+    if (!channel) {
+        return;
+    }
+    channel->SetBalance(pan);
+    channel->Launch(false, true); // released by the sound manager once it has finished
+}
+
+void RavixAppBase::PlayEffect(int id) {
+    PlayEffectPanned(id, 0);
+}
+
+double RavixAppBase::GetMasterLevel() {
+    return mSounds ? mSounds->GetSystemVolume() : 0.0;
+}
+
+void RavixAppBase::SetMasterLevel(double level) {
+    mEffectsLevel = level;
+    if (mSounds) {
+        mSounds->SetSystemVolume(level);
+    }
 }
 
 double RavixAppBase::GetLoadingProgress() {
@@ -302,7 +334,10 @@ void RavixAppBase::BeginShutdown() {
     if (mCursorThread.joinable()) {
         mCursorThread.join();
     }
-    // Music stops, and the window layer restores the desktop and hides the window, here.
+    if (mMusic) {
+        mMusic->StopAllSongs();
+    }
+    // The window layer restores the desktop and hides the window here.
     if (mSettingsRead) {
         WriteSettings();
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/SettingsStore.h"
+#include "audio/MusicInterface.h"
+#include "audio/SoundManager.h"
 #include "graphics/ImageRegistry.h"
 #include "platform/Platform.h"
 #include "widgets/ButtonListener.h"
@@ -12,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -19,8 +22,10 @@
 
 namespace ravix {
 
+class ALDevice;
 class Dialog;
 class MemoryImage;
+class ResourceManager;
 class WidgetManager;
 
 // The application object: one per process, reached through gApplication. It owns the platform
@@ -72,6 +77,8 @@ public:
     virtual void DropAllNativeCaches();
     virtual void DropAllSpareBuffers();
     virtual void OnLoadingComplete() {}
+    // The music back-end: silent with mSilent or without an audio device.
+    virtual std::unique_ptr<MusicInterface> CreateMusicInterface();
     virtual void OnInitialized() {}
     virtual void OnShutdownBegins() {}
     virtual void OnRunEnded() {}
@@ -104,14 +111,30 @@ public:
     virtual void OnDisplayInitBegins() {}
     virtual void OnDisplayInitEnded() {}
     virtual bool KeepWorkingFolder(const std::string& /*folder*/) { return false; }
+    // Plays a loaded sound effect once on a channel of its own, balanced by pan (-10000 left
+    // .. 10000 right); nothing when the id is empty or every channel is busy.
+    virtual void PlayEffectPanned(int id, int pan);
+    virtual void PlayEffect(int id);
+    // The sound manager's master volume, 0..1.
+    virtual double GetMasterLevel();
     virtual double GetMusicLevel() { return mMusicLevel; }
     virtual double GetEffectsLevel() { return mEffectsLevel; }
     virtual bool IsSilenced() { return mSilenceDepth > 0; }
+    virtual void SetMasterLevel(double level);
     virtual void SetMusicLevel(double level);
     virtual void SetEffectsLevel(double level);
     virtual void Silence(bool automatic);
     virtual void Unsilence(bool automatic);
     virtual double GetLoadingProgress();
+    // Loads an image file (with its alpha file) into a new image of this application whose file
+    // path is the given path; commit settles its transparency flags. Null when nothing loads.
+    virtual std::unique_ptr<MemoryImage> LoadDisplayImage(const std::string& path, bool commit);
+    // The shared-image cache (any thread): the image of (path, variant), loaded with
+    // LoadDisplayImage, or empty for a path starting with "!", when no one holds it yet.
+    // created tells whether the image was made by this call. Null when the file does not load.
+    // An image lives as long as someone holds it; a later call loads it again.
+    virtual std::shared_ptr<MemoryImage>
+    AcquireSharedImage(const std::string& path, const std::string& variant, bool& created);
     // Dismisses any dialog with the id, then creates and registers a new one.
     virtual Dialog* ShowDialog(int id, bool modal, const std::string& header,
                                const std::string& body, const std::string& footer, int buttonSet);
@@ -148,6 +171,9 @@ public:
     // Throws away the scheduler's time backlog (after a modal box, a window drag, a pause).
     void ResetTiming();
     void ClearKeyState();
+    // Reads "properties/resources.xml" into the resource manager; on failure shows the error
+    // text as a fatal error and ends the process.
+    bool LoadResourceManifest();
     // Ends the process with the exit code, through the platform.
     [[noreturn]] void QuitProcess(int code);
 
@@ -284,6 +310,12 @@ public:
 
     // The root of the widget tree: screens and dialogs are its children.
     std::unique_ptr<WidgetManager> mWidgets;
+    // The resources of the manifest.
+    std::unique_ptr<ResourceManager> mResources;
+    // Sound effects and music, made by Initialize (a game may make its own sound manager
+    // before). Without an audio device both are silent.
+    std::unique_ptr<SoundManager> mSounds;
+    std::unique_ptr<MusicInterface> mMusic;
 
 protected:
     // Where the widget manager joins the main loop: one fixed update (returns whether a widget
@@ -337,7 +369,12 @@ private:
 
     std::unique_ptr<Platform> mPlatform;
     ImageRegistry mImages; // before every image made with the application
+    // The shared-image cache: (path, variant) -> the image while someone holds it.
+    std::mutex mSharedImagesMutex;
+    std::map<std::pair<std::string, std::string>, std::weak_ptr<MemoryImage>> mSharedImages;
     std::unique_ptr<MemoryImage> mScreenImage;
+    // The audio output the sound manager and the music back-end share; null without one.
+    std::shared_ptr<ALDevice> mAudioDevice;
     std::thread::id mMainThreadId = std::this_thread::get_id();
     std::unordered_map<std::string, std::string> mStrings;
     bool mCommandLineRead = false;

@@ -1,6 +1,9 @@
 #include "app/RavixAppBase.h"
 
 #include "app/Random.h"
+#include "audio/ALDevice.h"
+#include "audio/ALMusicInterface.h"
+#include "audio/ALSoundManager.h"
 #include "graphics/Rect.h"
 #include "platform/XdgFolders.h"
 #include "resources/PakInterface.h"
@@ -44,14 +47,27 @@ void RavixAppBase::Initialize() {
     // application's own and the platform presents it.
     CreateScreenImage();
     MarkAllWidgetsDirty();
-    // The sound manager and the music interface are made here.
+    if (!mSounds) {
+        // Without audio hardware the device is missing and sound is silent: the game still runs.
+        mAudioDevice = mSilent ? nullptr : ALDevice::OpenDefault();
+        mSounds =
+            std::make_unique<ALSoundManager>(mAudioDevice, mDataFolder, [this] { return Now(); });
+    }
     SetEffectsLevel(mEffectsLevel);
+    mMusic = CreateMusicInterface();
     SetMusicLevel(mMusicLevel);
     if (mScreenSaverMode) {
         SetCursorNumber(11);
     }
     OnInitialized();
     mInitialized = true;
+}
+
+std::unique_ptr<MusicInterface> RavixAppBase::CreateMusicInterface() {
+    if (mSilent || !mAudioDevice) {
+        return std::make_unique<MusicInterface>();
+    }
+    return std::make_unique<ALMusicInterface>(mAudioDevice);
 }
 
 void RavixAppBase::MakeDataFolder() {

@@ -268,8 +268,10 @@ void RavixAppBase::AdvanceUpdate() {
     if (!mIconic && RunWidgetUpdate()) {
         ++mStatistics.mChangedUpdateCount;
     }
-    // The music interface's update, and the release of shared images nobody uses any more,
-    // run here.
+    if (mMusic) {
+        mMusic->UpdateSongs();
+    }
+    // The release of shared images nobody uses any more runs here.
 }
 
 void RavixAppBase::AdvanceFraction(float fraction) {

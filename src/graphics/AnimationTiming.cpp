@@ -1,9 +1,20 @@
 #include "graphics/AnimationTiming.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <numeric>
 
 namespace ravix {
+
+namespace {
+
+// Delays come from manifests; a cycle longer than the int range is capped rather than wrapped.
+int SaturatedInt(int64_t value) {
+    return static_cast<int>(std::min<int64_t>(value, INT_MAX));
+}
+
+} // namespace
 
 void AnimationTiming::SetPerFrameDelay(int frame, int delay) {
     if (frame < 0) {
@@ -46,9 +57,10 @@ void AnimationTiming::Compute(int numCels, int beginDelay, int endDelay) {
                 delay = mFrameDelay;
             }
         }
-        mCycleLength = std::accumulate(mPerFrameDelay.begin(), mPerFrameDelay.end(), 0);
+        mCycleLength =
+            SaturatedInt(std::accumulate(mPerFrameDelay.begin(), mPerFrameDelay.end(), int64_t{0}));
     } else {
-        mCycleLength = mFrameCount * mFrameDelay;
+        mCycleLength = SaturatedInt(int64_t{mFrameCount} * mFrameDelay);
     }
 }
 

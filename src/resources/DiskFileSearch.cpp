@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <dirent.h>
 #include <fnmatch.h>
+#include <strings.h>
 #include <sys/stat.h>
 
 namespace ravix {
@@ -35,7 +36,44 @@ void FillFindData(const std::string& name, const struct stat& info, FindFileData
     data->mFileName = name;
 }
 
+// The first name in the folder (in byte order) that equals name without regard to case.
+std::optional<std::string> NameIgnoringCase(const std::string& folder, const std::string& name) {
+    DIR* directory = opendir(folder.empty() ? "." : folder.c_str());
+    if (!directory)
+        return std::nullopt;
+    std::optional<std::string> best;
+    while (dirent* item = readdir(directory)) {
+        if (strcasecmp(item->d_name, name.c_str()) == 0 && (!best || *best > item->d_name))
+            best = item->d_name;
+    }
+    closedir(directory);
+    return best;
+}
+
 } // namespace
+
+std::optional<std::string> DiskFileSearch::FindIgnoringCase(std::string_view path) {
+    std::string resolved; // the components matched so far, each followed by "/"
+    size_t start = 0;
+    for (;;) {
+        const size_t slash = path.find('/', start);
+        const std::string part(
+            path.substr(start, slash == std::string_view::npos ? slash : slash - start));
+        struct stat info;
+        if (part.empty() || part == "." || part == ".." ||
+            lstat((resolved + part).c_str(), &info) == 0) {
+            resolved += part;
+        } else if (std::optional<std::string> found = NameIgnoringCase(resolved, part)) {
+            resolved += *found;
+        } else {
+            return std::nullopt;
+        }
+        if (slash == std::string_view::npos)
+            return resolved;
+        resolved += '/';
+        start = slash + 1;
+    }
+}
 
 bool DiskFileSearch::Start(std::string_view pattern, FindFileData* data) {
     std::string path(pattern);

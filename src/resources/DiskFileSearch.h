@@ -2,6 +2,7 @@
 
 #include "resources/PakInterfaceBase.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,12 @@ namespace ravix {
 // name, as it does in game data written for other systems.
 class DiskFileSearch {
 public:
+    // The path of an existing file or folder whose "/"-separated path differs from path only in
+    // the case of its components, as game data made on systems that ignore case expects. Each
+    // component is taken as written when it exists, else the first name of its folder (in byte
+    // order) that equals it without regard to ASCII case. Nothing when a component has no match.
+    static std::optional<std::string> FindIgnoringCase(std::string_view path);
+
     // Starts a search for pattern (folders separated by "/" or "\") and reports the first
     // match. False when the folder cannot be read or nothing matches.
     bool Start(std::string_view pattern, FindFileData* data);

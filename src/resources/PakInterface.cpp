@@ -3,6 +3,7 @@
 #include "resources/PakFormat.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace ravix {
@@ -71,6 +72,11 @@ PakFile* PakFile::OpenOnDisk(const char* name, const char* mode) {
     std::string path(name);
     std::replace(path.begin(), path.end(), '\\', '/');
     std::FILE* stream = std::fopen(path.c_str(), mode);
+    // Game data names its files in any case: a read finds the file whose components differ in
+    // case only, as archive entries are found.
+    if (!stream && (errno == ENOENT || errno == ENOTDIR) && IsReadMode(mode))
+        if (std::optional<std::string> found = DiskFileSearch::FindIgnoringCase(path))
+            stream = std::fopen(found->c_str(), mode);
     if (!stream)
         return nullptr;
     return new PakFile{nullptr, 0, stream};

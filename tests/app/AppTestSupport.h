@@ -82,6 +82,7 @@ public:
         mProductName = "TestGame";
         mRegistryKey = "TestMaker\\TestGame";
         mDataFolder.clear();
+        mSilent = true; // no audio output in tests; the audio tests bring a loopback device
     }
 
     HeadlessPlatform& Headless() { return static_cast<HeadlessPlatform&>(GetPlatform()); }

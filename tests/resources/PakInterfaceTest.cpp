@@ -281,6 +281,42 @@ TEST_F(PakInterfaceTest, FindReportsArchiveEntriesThenDiskFiles) {
     EXPECT_TRUE(mPak.FindClose(find));
 }
 
+TEST_F(PakInterfaceTest, DiskReadsFindFilesWhoseNamesDifferInCase) {
+    paktest::WriteFile(mFolder / "images/card.png", "card");
+    paktest::WriteFile(mFolder / "images/Both.txt", "upper");
+    paktest::WriteFile(mFolder / "images/both.txt", "lower");
+    paktest::WriteFile(mFolder / "Sounds/sub/Click.wav", "click");
+    const struct {
+        const char* name;
+        const char* mode;
+        const char* contents;
+    } cases[] = {
+        {"Images/Card.png", "rb", "card"},
+        {"IMAGES\\CARD.PNG", "r", "card"},
+        {"./images/../Images/card.PNG", "rt", "card"},
+        {"sounds/SUB/click.WAV", "rb", "click"},
+        // An exact name wins; otherwise the first match in byte order.
+        {"images/both.txt", "rb", "lower"},
+        {"images/Both.txt", "rb", "upper"},
+        {"IMAGES/BOTH.TXT", "rb", "upper"},
+        {"images/card.png/x", "rb", "<not found>"},
+        {"images/cards.png", "rb", "<not found>"},
+        {"Missing/card.png", "rb", "<not found>"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadEntry(c.name, c.mode), c.contents) << c.name;
+    // An absolute name matches the same way.
+    EXPECT_EQ(ReadEntry((mFolder.Path().string() + "/IMAGES/card.png").c_str()), "card");
+
+    // Writing does not take over another file: the name is used as given.
+    PakFile* file = mPak.OpenFile("images/CARD.png", "wb");
+    ASSERT_NE(file, nullptr);
+    mPak.CloseFile(file);
+    EXPECT_TRUE(std::filesystem::exists(mFolder / "images/CARD.png"));
+    EXPECT_EQ(paktest::ReadFile(mFolder / "images/card.png"), "card");
+    EXPECT_EQ(mPak.OpenFile("Other/new.txt", "wb"), nullptr);
+}
+
 TEST(PakFunctionsTest, TheFirstInstanceServesTheFunctions) {
     ASSERT_EQ(gPakInterfaceSlot, gPakInterface);
     PakInterface later;

@@ -13,6 +13,8 @@ int RunPakCommand(const Args& args);
 int RunXmlCommand(const Args& args);
 int RunImageCommand(const Args& args);
 int RunFontCommand(const Args& args);
+int RunSoundCommand(const Args& args);
+int RunResourcesCommand(const Args& args);
 
 // Prints the usage text to stderr and returns 2.
 int UsageError();

@@ -17,6 +17,15 @@ const char* UsageText() {
            "  font render FONT TEXT OUT.png\n"
            "                          draw TEXT in white on a transparent picture and write it\n"
            "                          as PNG; FONT is a font descriptor file or sys:FACE:SIZE\n"
+           "  sound convert IN OUT.wav\n"
+           "                          decode a sound as the game does and write it as 16-bit\n"
+           "                          PCM WAV; IN is a name without extension (IN.wav, IN.ogg\n"
+           "                          or IN.au, the first that decodes) or a full file name\n"
+           "  resources check MANIFEST [GROUP ...]\n"
+           "                          read a resource manifest and load the groups named (every\n"
+           "                          group when none is), file names relative to the working\n"
+           "                          folder; prints the number of images, sounds and fonts, or\n"
+           "                          the error the program would show (exit status 1)\n"
            "  --help                  print this text\n"
            "\n"
            "xml dump writes the kind (Start, End, Text, Instruction, Comment), a tab and the\n"
@@ -53,5 +62,9 @@ int main(int argc, char** argv) {
         return RunImageCommand(args);
     if (group == "font")
         return RunFontCommand(args);
+    if (group == "sound")
+        return RunSoundCommand(args);
+    if (group == "resources")
+        return RunResourcesCommand(args);
     return UsageError();
 }
