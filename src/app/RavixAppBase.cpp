@@ -75,7 +75,7 @@ RavixAppBase::~RavixAppBase() {
         RavixAppBase::BeginShutdown();
     }
     JoinThreads();
-    // The dialogs are removed from the widget manager and deleted here once dialogs exist.
+    RemoveAllDialogs();
     mPassDepth = 0;
     SweepDeferredDeletes();
     // The owned objects go while the platform and gApplication, which widgets leaving the tree
@@ -195,6 +195,9 @@ int RavixAppBase::ShowMessageBox(const std::string& text, const std::string& cap
     if (mScreenSaverMode) {
         LogScreenSaverError(text);
         return kMessageBoxResultOk;
+    }
+    if (CanShowMessageDialog(flags)) {
+        return ShowMessageDialog(text, caption, flags);
     }
     ModalPopupScope popup(*this);
     return mPlatform->ShowMessageBox(text, caption, flags);

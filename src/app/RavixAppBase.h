@@ -5,6 +5,8 @@
 #include "audio/SoundManager.h"
 #include "graphics/ImageRegistry.h"
 #include "platform/Platform.h"
+#include "widgets/ButtonListener.h"
+#include "widgets/DialogListener.h"
 
 #include <array>
 #include <atomic>
@@ -42,8 +44,11 @@ class WidgetManager;
 // RavixAppInput.cpp (queued messages turned into the widget manager's input calls, developer
 // keys), RavixAppWindow.cpp (the main window, the display, screen modes, activity, cursors),
 // RavixAppWidgets.cpp (the widget manager's hooks and the registered images) and
-// RavixAppDialogs.cpp.
-class RavixAppBase {
+// RavixAppDialogs.cpp (dialogs and the message box shown as one).
+//
+// It hears the buttons of the dialogs it keeps: a dialog's button 1000 arrives as button id
+// dialog id + 2000, button 1001 as dialog id + 3000, through the button listener operations.
+class RavixAppBase : public ButtonListener, public DialogListener {
 public:
     // Run statistics, printed when the run ends.
     struct RunStatistics {
@@ -62,8 +67,11 @@ public:
     RavixAppBase(const RavixAppBase&) = delete;
     RavixAppBase& operator=(const RavixAppBase&) = delete;
 
-    // Virtual operations, in the order of the application's slots. The button and dialog
-    // listener operations come first once the listener interfaces exist.
+    // Forwards a dialog's buttons as button ids (see the class comment).
+    void OnDialogButtonDown(int dialogId, int buttonId) override;
+    void OnDialogButtonClick(int dialogId, int buttonId) override;
+
+    // Virtual operations, in the order of the application's slots, after the button listener's.
     virtual bool RunFrame(bool allowSleep);
     virtual void AdvanceUpdate();
     virtual bool TryAdvanceUpdate();
@@ -85,9 +93,15 @@ public:
     virtual void LoadingThreadBody() {}
     virtual void WriteSettings();
     virtual void ReadSettings();
+    // A new dialog reporting to this application, owned by the caller until registered.
+    virtual Dialog* CreateDialogWidget(int id, bool modal, const std::string& header,
+                                       const std::string& body, const std::string& footer,
+                                       int buttonSet);
     virtual void OnWindowClassesReady() {}
     virtual void BeginModalPopup();
     virtual void EndModalPopup();
+    // A question for the user: a modal dialog in the application's window once there is one
+    // to show it in, the system's box before that (and for choices a dialog cannot offer).
     virtual int ShowMessageBox(const std::string& text, const std::string& caption, int flags);
     virtual void ShowFatalError(const std::string& text);
     virtual void LogScreenSaverError(const std::string& text);
@@ -134,9 +148,19 @@ public:
     virtual void ChangeScreenMode(bool windowed, bool use3D, bool force);
     virtual void ChangeScreenMode(bool windowed);
     virtual void ReapplyScreenMode();
+    // Dismisses any dialog with the id, then creates and registers a new one.
+    virtual Dialog* ShowDialog(int id, bool modal, const std::string& header,
+                               const std::string& body, const std::string& footer, int buttonSet);
     virtual Dialog* FindDialog(int id);
+    virtual void RegisterDialog(Dialog* dialog);
+    // Takes ownership of the dialog: sized and placed if it has no size, added to the widget
+    // manager, made modal if it is modal. A dialog already under the id is dismissed first.
     virtual void RegisterDialog(int id, Dialog* dialog);
+    virtual bool DismissDialog(Dialog* dialog);
     virtual bool DismissDialog(int id) { return DismissDialog(id, true, true); }
+    // False for an unknown id. An unanswered dialog gets the result 0; it leaves the widget
+    // manager when either flag is set, ends its modality, and is deleted after the pass when
+    // deleteWidget is set.
     virtual bool DismissDialog(int id, bool removeWidget, bool deleteWidget);
     virtual int CountDialogs() { return static_cast<int>(mDialogOrder.size()); }
     virtual void OnModalOpened() {}
@@ -352,6 +376,13 @@ private:
     };
 
     void DeferDeleteErased(void* object, void (*deleter)(void*));
+    // Whether the question can be asked in the window: a dialog offers its choices and the
+    // window is there to show it (initialised, shown, not shutting down, on the main thread).
+    bool CanShowMessageDialog(int flags) const;
+    // Asks the question as a modal dialog; returns a MessageBoxResult.
+    int ShowMessageDialog(const std::string& text, const std::string& caption, int flags);
+    // Takes every dialog out of the widget manager and deletes it.
+    void RemoveAllDialogs();
     std::unique_ptr<SettingsStore> OpenSettings(const std::string& name, std::string& subKey,
                                                 std::string& valueName) const;
     void MakeDataFolder();

@@ -55,6 +55,7 @@ public:
 
     // The image a frame is drawn into; null before Init.
     DDImage* GetScreenImage() { return mScreenImage.get(); }
+    bool HasScreenImage() const { return mScreenImage != nullptr; }
     // Shows the screen image with the software cursor over it; false when the display is lost.
     // The rectangle that changed may be given; the whole image is shown either way.
     bool Redraw(const Rect* changed = nullptr);

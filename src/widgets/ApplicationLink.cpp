@@ -1,6 +1,7 @@
 #include "widgets/ApplicationLink.h"
 
 #include "app/RavixAppBase.h"
+#include "graphics/SysFont.h"
 #include "widgets/Widget.h"
 
 namespace ravix {
@@ -11,12 +12,30 @@ void RequestHandCursor(bool hand) {
     }
 }
 
+void RequestCursorNumber(int number) {
+    if (gApplication != nullptr) {
+        gApplication->SetCursorNumber(number);
+    }
+}
+
 void DeleteWidgetAfterPass(Widget* w) {
     if (gApplication != nullptr) {
         gApplication->DeferDelete(w);
     } else {
         delete w;
     }
+}
+
+std::string LookupString(const std::string& id, const std::string& defaultText) {
+    return gApplication != nullptr ? gApplication->GetString(id, defaultText) : defaultText;
+}
+
+DialogListener* ApplicationDialogListener() {
+    return gApplication;
+}
+
+std::unique_ptr<Font> CreateDefaultFont(int pointSize, bool bold) {
+    return std::make_unique<SysFont>("Arial Unicode MS", pointSize, bold);
 }
 
 } // namespace ravix

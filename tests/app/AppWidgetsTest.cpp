@@ -4,6 +4,7 @@
 #include "AppTestSupport.h"
 
 #include "graphics/MemoryImage.h"
+#include "widgets/Dialog.h"
 #include "widgets/RecordingWidget.h"
 #include "widgets/WidgetManager.h"
 
@@ -135,10 +136,12 @@ TEST(AppWidgets, ColourChangesAndModalBoxesReachTheWidgetTree) {
     EXPECT_EQ(widget.mColourChanges, 1);
     EXPECT_EQ(CountOf(log, "W:Draw"), 2);
 
-    // A key held while a modal box is up never sees its key-up: the box forgets it.
+    // A key held while a system box is up never sees its key-up: the box forgets it. (Three
+    // choices are more than a dialog in the window offers, so the system box shows.)
     app.mWidgets->KeyDown('A');
     ASSERT_TRUE(app.mWidgets->IsKeyDown('A'));
-    app.ShowMessageBox("text", "caption", kMessageBoxOk);
+    app.ShowMessageBox("text", "caption", kMessageBoxYesNoCancel);
+    EXPECT_EQ(app.Headless().MessageBoxes().size(), 1u);
     EXPECT_FALSE(app.mWidgets->IsKeyDown('A'));
     app.mWidgets->DetachChild(&widget);
 }
@@ -197,21 +200,34 @@ TEST(AppWidgets, ImagesMadeWithTheApplicationAreVisitedUntilTheyGo) {
 
 TEST(AppWidgets, RegisteringUnderAnIdInUseDismissesTheOldDialog) {
     HeadlessApp app;
-    // Stand-ins for dialogs, as long as the bookkeeping only keeps them and never reaches
-    // into them.
-    char stand[3] = {};
-    Dialog* dialogs[3];
-    for (int i = 0; i < 3; ++i) {
-        dialogs[i] = reinterpret_cast<Dialog*>(&stand[i]);
-    }
+    auto makeDialog = [](int id) {
+        auto* dialog = new Dialog(nullptr, id, false, "", "", "", Dialog::kNoButtons);
+        dialog->Resize(10, 20, 100, 50);
+        return dialog;
+    };
+    Dialog* replaced = makeDialog(7);
+    Dialog* other = makeDialog(8);
+    Dialog* replacement = makeDialog(7);
 
-    app.RegisterDialog(7, dialogs[0]);
-    app.RegisterDialog(8, dialogs[1]);
-    app.RegisterDialog(7, dialogs[2]);
-    EXPECT_EQ(app.FindDialog(7), dialogs[2]);
+    app.RegisterDialog(replaced);
+    app.RegisterDialog(other);
+    app.RegisterDialog(replacement);
+    EXPECT_EQ(app.FindDialog(7), replacement);
     EXPECT_EQ(app.CountDialogs(), 2);
+    // The replaced dialog left the tree unanswered and waits for deletion after the pass.
+    EXPECT_EQ(replaced->mResult, 0);
+    EXPECT_FALSE(app.mWidgets->HasChild(replaced));
+    EXPECT_EQ(app.DeferredDeleteCount(), 1);
+    // A dialog with a size keeps it.
+    EXPECT_EQ(replacement->GetRect(), Rect(10, 20, 100, 50));
+
+    // Without either flag the dialog stays in the tree and belongs to the caller again.
     EXPECT_TRUE(app.DismissDialog(7, false, false));
     EXPECT_FALSE(app.DismissDialog(7, false, false));
-    EXPECT_EQ(app.FindDialog(8), dialogs[1]);
+    EXPECT_TRUE(app.mWidgets->HasChild(replacement));
+    EXPECT_EQ(app.FindDialog(8), other);
     EXPECT_EQ(app.CountDialogs(), 1);
+    delete replacement;
+    EXPECT_FALSE(app.mWidgets->HasChild(replacement));
+    // The application deletes the dialogs it still keeps when it goes.
 }
