@@ -93,6 +93,9 @@ public:
     virtual void LoadingThreadBody() {}
     virtual void WriteSettings();
     virtual void ReadSettings();
+    // Writes the demo being recorded to mDemoPath (at the end of the run, and by the crash
+    // handler); nothing when not recording.
+    void WriteDemoFile();
     // A new dialog reporting to this application, owned by the caller until registered.
     virtual Dialog* CreateDialogWidget(int id, bool modal, const std::string& header,
                                        const std::string& body, const std::string& footer,
