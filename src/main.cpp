@@ -1,13 +1,24 @@
+#include "app/CrashHandler.h"
+#include "app/CrashReporterApp.h"
 #include "app/RavixAppBase.h"
+#include "audio/ALDevice.h"
 #include "platform/DesktopPlatform.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
 // Starts the application in a window on the desktop, runs it until the window is closed and
-// returns 0. Without a display it says so in one line and returns 1.
+// returns 0. Without a display it says so in one line and returns 1. Started by the crash
+// handler (kCrashReportVariable set), it is the crash reporter instead.
 int main(int argc, char** argv) {
+    if (std::getenv(ravix::kCrashReportVariable) != nullptr) {
+        return ravix::RunCrashReporter(argc, argv);
+    }
+    ravix::InstallCrashHandler();
+    ravix::SetCrashReportLibraries(ravix::DesktopLibraryVersion(),
+                                   ravix::ALDevice::LibraryVersion());
     std::string error;
     std::unique_ptr<ravix::Platform> platform = ravix::OpenDesktopPlatform(argc, argv, error);
     if (platform == nullptr) {
@@ -22,7 +33,11 @@ int main(int argc, char** argv) {
     app->mScreenHeight = 600;
     ravix::gApplication = app.get();
     app->Initialize();
+    // The sound device is open now, so the full version text is known.
+    ravix::SetCrashReportLibraries(ravix::DesktopLibraryVersion(),
+                                   ravix::ALDevice::LibraryVersion());
     app->Run();
     app.reset();
+    ravix::gApplication = nullptr;
     return 0;
 }

@@ -14,6 +14,7 @@
 #include <ctime>
 #include <filesystem>
 #include <iterator>
+#include <unistd.h>
 
 namespace ravix {
 
@@ -54,6 +55,8 @@ RavixAppBase::RavixAppBase(std::unique_ptr<Platform> platform) : mPlatform(std::
     mVersionText = ProductVersionText();
     mStartFolder = ProgramFolder();
     mStartTick = Now();
+    mConstructionTick = mStartTick;
+    mMainThreadNumber = gettid();
     mLastStallCheck = mStartTick;
     SetString("DIALOG_BUTTON_OK", "OK");
     SetString("DIALOG_BUTTON_CANCEL", "CANCEL");

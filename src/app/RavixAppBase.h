@@ -43,8 +43,9 @@ class WidgetManager;
 // deletion, idle pause), RavixAppMessages.cpp (window messages and the deferred queue),
 // RavixAppInput.cpp (queued messages turned into the widget manager's input calls, developer
 // keys), RavixAppWindow.cpp (the main window, the display, screen modes, activity, cursors),
-// RavixAppWidgets.cpp (the widget manager's hooks and the registered images) and
-// RavixAppDialogs.cpp (dialogs and the message box shown as one).
+// RavixAppWidgets.cpp (the widget manager's hooks and the registered images),
+// RavixAppDialogs.cpp (dialogs and the message box shown as one) and RavixAppCrash.cpp (what the
+// crash handler asks of the application).
 //
 // It hears the buttons of the dialogs it keeps: a dialog's button 1000 arrives as button id
 // dialog id + 2000, button 1001 as dialog id + 3000, through the button listener operations.
@@ -96,6 +97,12 @@ public:
     // Writes the demo being recorded to mDemoPath (at the end of the run, and by the crash
     // handler); nothing when not recording.
     void WriteDemoFile();
+    // Ends the demo being recorded with a filler event, so that a replay runs up to the last
+    // recorded moment (the crash handler's demo).
+    void WriteDemoFillerEvent();
+    // For the crash handler: when recording, the filler event and the demo file; returns the
+    // demo's path, or "" when nothing was recorded.
+    std::string SaveDemoForCrashReport();
     // A new dialog reporting to this application, owned by the caller until registered.
     virtual Dialog* CreateDialogWidget(int id, bool modal, const std::string& header,
                                        const std::string& body, const std::string& footer,
@@ -111,6 +118,13 @@ public:
     virtual void OnWebPageFailed(const std::string& url);
     virtual void OnWebPageOpened(const std::string& url);
     virtual bool OpenWebPage(const std::string& url, bool quitAfter);
+    // The crash handler's first call: music off, the window hidden.
+    virtual void HideAndSilence();
+    // The crash report's lines about this run: product, version, time since construction,
+    // full screen or not, the main thread's id.
+    virtual std::string DescribeSession();
+    // Extra form fields sent with a crash report; none by default.
+    virtual void AddReportFields(std::map<std::string, std::string>& /*fields*/) {}
     virtual void BeginShutdown();
     virtual void ReadCommandLine();
     virtual void SplitCommandLine(const std::string& text);
@@ -175,6 +189,8 @@ public:
     virtual bool OnDebugKey(int key);
     virtual bool FilterKeyDown(int /*key*/, bool /*ctrl*/, bool /*alt*/) { return false; }
     virtual void OnCloseRequested() {}
+    // A file the crash report sends instead of the demo recording; none by default.
+    virtual void GetCrashAttachment(std::string& /*path*/) {}
     virtual bool DrawFrame();
     virtual void PresentFrame();
     virtual void OnInitializeBegins() {}
@@ -189,6 +205,10 @@ public:
     // Throws away the scheduler's time backlog (after a modal box, a window drag, a pause).
     void ResetTiming();
     void ClearKeyState();
+    // Hands the crash handler what it cannot build in a signal handler: the data folder, the
+    // session text, product, version and the extra report fields. Initialize does it, and the
+    // main loop again once a second.
+    void RefreshCrashContext();
     // Reads "properties/resources.xml" into the resource manager; on failure shows the error
     // text as a fatal error and ends the process.
     bool LoadResourceManifest();
@@ -438,6 +458,9 @@ private:
     bool mInMainLoop = false;
     bool mProcessEnded = false;
     int64_t mStartTick = 0;
+    int64_t mConstructionTick = 0; // for the running time in DescribeSession
+    long mMainThreadNumber = 0;    // the main thread's system id, for DescribeSession
+    int64_t mLastCrashContextTick = 0;
     std::atomic<bool> mShutdownRequested = false;
 
     // Scheduler.

@@ -1,8 +1,8 @@
+#include "app/CrashHandler.h"
 #include "app/RavixAppBase.h"
 
 #include <algorithm>
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -106,7 +106,7 @@ void RavixAppBase::HandleCommandLineOption(const std::string& name, const std::s
     } else if (name == "-demofile") {
         mDemoPath = MakeDemoPathAbsolute(value);
     } else if (name == "-crash") {
-        std::raise(SIGSEGV); // a test fault for the crash handler
+        RaiseTestFault();
     } else if (name == "-screensaver") {
         mScreenSaverMode = true;
     } else if (name == "-changedir") {

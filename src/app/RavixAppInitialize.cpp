@@ -10,11 +10,13 @@
 #include "widgets/WidgetManager.h"
 
 #include <filesystem>
+#include <unistd.h>
 
 namespace ravix {
 
 void RavixAppBase::Initialize() {
     mMainThreadId = std::this_thread::get_id();
+    mMainThreadNumber = gettid();
     if (mShuttingDown) {
         return;
     }
@@ -22,6 +24,7 @@ void RavixAppBase::Initialize() {
     OnInitializeBegins();
     ReadSettings();
     MakeDataFolder();
+    RefreshCrashContext(); // a crash from here on reports to the data folder
     if (!mCommandLineRead) {
         ReadCommandLine();
     }
@@ -65,6 +68,7 @@ void RavixAppBase::Initialize() {
     }
     OnInitialized();
     mInitialized = true;
+    RefreshCrashContext();
 }
 
 std::unique_ptr<MusicInterface> RavixAppBase::CreateMusicInterface() {

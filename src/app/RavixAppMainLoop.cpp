@@ -3,6 +3,7 @@
 #include "app/Verify.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
+#include "platform/ThreadSignalStack.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>
@@ -53,6 +54,9 @@ bool RavixAppBase::RunPass(bool& updated) {
     updated = false;
     if (mLeaveLoop) {
         return false;
+    }
+    if (Now() - mLastCrashContextTick >= 1000) {
+        RefreshCrashContext();
     }
     if (mLoopPhase == 3) {
         mLoopPhase = 0;
@@ -373,6 +377,7 @@ void RavixAppBase::CheckIdlePause() {
 std::thread RavixAppBase::StartClockThread(std::function<void()> body) {
     std::promise<void> added;
     std::thread thread([this, body = std::move(body), added = added.get_future()] {
+        ThreadSignalStack signalStack; // so that the crash handler can report a stack overflow
         added.wait();
         body();
         mPlatform->RemoveClockThread(std::this_thread::get_id());

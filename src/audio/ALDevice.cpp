@@ -22,6 +22,19 @@ LPALCRENDERSAMPLESSOFT LoopbackRender() {
 
 } // namespace
 
+std::string ALDevice::LibraryVersion() {
+    if (alcGetCurrentContext() != nullptr) {
+        if (const ALchar* version = alGetString(AL_VERSION)) {
+            return version;
+        }
+    }
+    ALCint major = 0;
+    ALCint minor = 0;
+    alcGetIntegerv(nullptr, ALC_MAJOR_VERSION, 1, &major);
+    alcGetIntegerv(nullptr, ALC_MINOR_VERSION, 1, &minor);
+    return "ALC " + std::to_string(major) + "." + std::to_string(minor);
+}
+
 std::shared_ptr<ALDevice> ALDevice::OpenDefault() {
     return Adopt(alcOpenDevice(nullptr), nullptr, false);
 }

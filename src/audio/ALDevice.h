@@ -3,6 +3,7 @@
 #include <AL/alc.h>
 #include <cstddef>
 #include <memory>
+#include <string>
 
 namespace ravix {
 
@@ -16,6 +17,10 @@ public:
     // 32-bit float samples at the given rate. For tests and for rendering offline. Null when the
     // OpenAL implementation lacks the extension.
     static std::shared_ptr<ALDevice> OpenLoopback(int rate);
+
+    // The OpenAL implementation's version: the full text once a device's context is current,
+    // else the ALC version numbers.
+    static std::string LibraryVersion();
 
     ~ALDevice();
     ALDevice(const ALDevice&) = delete;

@@ -4,6 +4,7 @@
 #include "audio/ModuleMusicStream.h"
 #include "audio/OggMusicStream.h"
 #include "audio/PcmMusicStream.h"
+#include "platform/ThreadSignalStack.h"
 
 #include <AL/al.h>
 #include <AL/alext.h>
@@ -374,6 +375,7 @@ void ALMusicInterface::FeedLocked() {
 }
 
 void ALMusicInterface::RunFeeder() {
+    ThreadSignalStack signalStack; // so that the crash handler can report a stack overflow
     std::unique_lock lock(mMutex);
     while (!mStopFeeding) {
         FeedLocked();

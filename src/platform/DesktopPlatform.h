@@ -11,4 +11,7 @@ namespace ravix {
 // line for the user in error, when no display can be opened.
 std::unique_ptr<Platform> OpenDesktopPlatform(int argc, char** argv, std::string& error);
 
+// The version of the window-system library the desktop platform runs on, "major.minor.patch".
+std::string DesktopLibraryVersion();
+
 } // namespace ravix

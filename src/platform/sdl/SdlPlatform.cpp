@@ -820,4 +820,11 @@ std::unique_ptr<Platform> OpenDesktopPlatform(int argc, char** argv, std::string
     return SdlPlatform::Open(argc, argv, error);
 }
 
+std::string DesktopLibraryVersion() {
+    SDL_version version;
+    SDL_GetVersion(&version);
+    return std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
+           std::to_string(version.patch);
+}
+
 } // namespace ravix
