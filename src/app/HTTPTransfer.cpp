@@ -1,6 +1,7 @@
 #include "app/HTTPTransfer.h"
 
 #include "app/TransferOutcomeLog.h"
+#include "platform/ThreadSignalStack.h"
 
 #include <cerrno>
 #include <charconv>
@@ -300,6 +301,7 @@ void HTTPTransfer::SetOutcome(int result, std::string content) {
 }
 
 void HTTPTransfer::RunTransfer() {
+    ThreadSignalStack signalStack; // so that the crash handler can report a stack overflow
     int fd = -1;
     int result = Connect(fd);
     std::string raw;
