@@ -377,7 +377,8 @@ void RunReporter() {
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
-        execve(gProgramPath, arguments, environment);
+        // The link still leads to the program when its file has been replaced since.
+        execve("/proc/self/exe", arguments, environment);
         _exit(127);
     }
     if (child < 0) {

@@ -73,7 +73,7 @@ public:
         mHeading->SetText("An unexpected error has occured!");
         mReport = AddText(CrashReporterApp::kReportText, Rect(8, 92, 384, 168), &mReportFont);
         mReport->SetText(setup.mSubmission.mReport);
-        mComment = AddText(CrashReporterApp::kCommentText, Rect(8, 56, 384, 204), nullptr);
+        mComment = AddText(CrashReporterApp::kCommentText, Rect(8, 76, 384, 184), nullptr);
         mComment->SetReadOnly(false);
         mComment->SetMaxChars(static_cast<int>(kMaxReportComment));
 
@@ -128,7 +128,7 @@ public:
             g.DrawString(mPageHeading, 8, 24);
         }
         if (!mPageMessage.empty()) {
-            g.DrawWrappedText(Rect(8, 36, 384, 60), mPageMessage);
+            g.DrawWrappedText(Rect(8, 36, 384, 36), mPageMessage);
         }
     }
 
