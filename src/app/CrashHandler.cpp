@@ -389,15 +389,20 @@ void RunReporter() {
     }
 }
 
-[[noreturn]] void Die() {
+// Gives the signal the handler (or SIG_DFL) and lets it through on this thread.
+void HandleAndUnblock(int signal, void (*handler)(int)) {
     struct sigaction action {};
-    action.sa_handler = SIG_DFL;
+    action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    sigaction(gCrashSignal, &action, nullptr);
+    sigaction(signal, &action, nullptr);
     sigset_t signals;
     sigemptyset(&signals);
-    sigaddset(&signals, gCrashSignal);
+    sigaddset(&signals, signal);
     sigprocmask(SIG_UNBLOCK, &signals, nullptr);
+}
+
+[[noreturn]] void Die() {
+    HandleAndUnblock(gCrashSignal, SIG_DFL);
     raise(gCrashSignal);
     _exit(128 + gCrashSignal);
 }
@@ -427,14 +432,7 @@ void OnWatchdog(int) {
 }
 
 void StartWatchdog() {
-    struct sigaction action {};
-    action.sa_handler = OnWatchdog;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGALRM, &action, nullptr);
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGALRM);
-    sigprocmask(SIG_UNBLOCK, &signals, nullptr);
+    HandleAndUnblock(SIGALRM, OnWatchdog);
     alarm(kWatchdogSeconds);
 }
 
