@@ -296,8 +296,13 @@ void CrashReporterApp::AdvanceUpdate() {
 
 int RunCrashReporter(int argc, char** argv) {
     CrashReporterSetup setup = ReadCrashReporterSetup();
+    // SDL's dummy and offscreen drivers show nothing: a window there would wait for a click
+    // that never comes, and the crashed program with it.
+    const std::string driver = Environment("SDL_VIDEODRIVER");
+    const bool invisible = driver == "dummy" || driver == "offscreen";
     std::string error;
-    std::unique_ptr<Platform> platform = OpenDesktopPlatform(argc, argv, error);
+    std::unique_ptr<Platform> platform =
+        invisible ? nullptr : OpenDesktopPlatform(argc, argv, error);
     if (platform == nullptr) {
         std::fprintf(stderr, "%s: no display to show the crash report; it is in %s\n",
                      program_invocation_short_name, setup.mReportPath.c_str());
