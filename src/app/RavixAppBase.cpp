@@ -73,6 +73,7 @@ RavixAppBase::~RavixAppBase() {
     // shut down or written (a test platform returns from its exit by throwing).
     if (!mProcessEnded) {
         RavixAppBase::BeginShutdown();
+        WriteDemoFile();
     }
     JoinThreads();
     RemoveAllDialogs();
@@ -293,7 +294,12 @@ void RavixAppBase::BeginShutdown() {
     }
     mLeaveLoop = true;
     OnShutdownBegins();
-    // During demo playback the levels kept by the playback mute toggle are restored here.
+    if (mPlaying) {
+        // The levels the playback mute toggle kept (settings writes do not reach the store
+        // during playback).
+        SetMusicLevel(mKeptMusicLevel);
+        SetEffectsLevel(mKeptEffectsLevel);
+    }
     while (mCursorThreadRunning) {
         mPlatform->Sleep(10);
     }

@@ -60,7 +60,7 @@ bool RavixAppBase::RunPass(bool& updated) {
     PassDepthScope depth(mPassDepth);
     if (mLoopPhase == 0) {
         PumpSystemMessages();
-        // The demo player feeds the recorded events here during playback.
+        PlayDemoEvents();
         if (!ProcessDeferredMessage()) {
             mLoopPhase = 1;
         }
@@ -110,8 +110,20 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
         updatesPerFrame = static_cast<float>(1000.0 / (mRefreshRate * interval));
         frameInterval = 1000.0 / mRefreshRate / speed;
     }
-    // Demo fast-forward (jumps and run-to-end during playback) runs its updates here.
-
+    bool fastForwardResult = true;
+    if (RunDemoFastForward(updatesPerFrame, fastForwardResult)) {
+        return fastForwardResult;
+    }
+    if (mPlaying && mPlaybackPaused) {
+        // A paused demo waits for its controls without spinning.
+        if (!allowSleep) {
+            return false;
+        }
+        mPlatform->Sleep(mUpdateInterval);
+        mLoopPhase = 3;
+        SweepDeferredDeletes();
+        return true;
+    }
     if (speed > 0) {
         const int64_t passStart = Now();
         if (mIdlePaused) {
@@ -148,9 +160,9 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
                 }
                 if (threshold <= mTimeAccumulator) {
                     RunStallDetector();
-                    if (TryAdvanceUpdate()) {
-                        mLoopPhase = 2;
-                    }
+                    // Refused only during demo playback, when a recorded event is due: the
+                    // next pass then runs the message phase and the player.
+                    mLoopPhase = TryAdvanceUpdate() ? 2 : 3;
                     mUpdatedSinceDraw = true;
                     handled = true;
                 }
@@ -160,7 +172,7 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
             mFractionalAccumulator += updatesPerFrame - 1;
             SweepDeferredDeletes();
             while (mFractionalAccumulator >= 1) {
-                // The demo player runs here during playback.
+                PlayDemoEvents();
                 ++mUpdatesSinceDraw;
                 if (!TryAdvanceUpdate()) {
                     break;
@@ -249,11 +261,20 @@ bool RavixAppBase::TryAdvanceUpdate() {
     if (mIdlePaused) {
         return false;
     }
-    // During demo playback the loading-complete point and the next event's update number gate
-    // the update here.
-    if (mLoadingThreadFinished && !mLoadingComplete) {
+    if (mPlaying) {
+        // Loading completes where it did in the recording, and the events recorded before
+        // this update run first.
+        if (mLoadingThreadFinished && !mLoadingComplete && mRecordedLoadDone) {
+            MarkLoadingComplete();
+        }
+        if (mLoadingComplete != mRecordedLoadDone || IsDemoEventDue()) {
+            return false;
+        }
+    } else if (mLoadingThreadFinished && !mLoadingComplete) {
         MarkLoadingComplete();
-        // When recording, the loading-complete event is written here.
+        if (mRecording) {
+            RecordDemoEvent({.mCommand = kDemoLoadingComplete});
+        }
     }
     AdvanceUpdate();
     return true;
@@ -419,15 +440,22 @@ void RavixAppBase::RunCursorThread() {
     while (!mShuttingDown) {
         int x = 0;
         int y = 0;
-        // During playback the recorded position stands in for the system cursor here.
-        if (mPlatform->GetCursorPosition(x, y) && (x != lastX || y != lastY) &&
-            mDisplay != nullptr) {
+        // During playback the recorded position (on the logical screen) stands in for the
+        // system cursor.
+        bool known = true;
+        if (mPlaying) {
+            x = mReplayMouseX;
+            y = mReplayMouseY;
+        } else {
+            known = mPlatform->GetCursorPosition(x, y);
+        }
+        if (known && (x != lastX || y != lastY) && mDisplay != nullptr) {
             lastX = x;
             lastY = y;
             // The software cursor moves with the next present: only the main thread may show
             // frames, and the main loop presents within a pass when the cursor is dirty.
             std::lock_guard lock(mDisplay->Lock());
-            Point position = mWidgets->MapPointer(x, y);
+            Point position = mPlaying ? Point(x, y) : mWidgets->MapPointer(x, y);
             mDisplay->SetCursorPos(position.mX, position.mY);
             if (mDisplay->GetCursorImage() != nullptr) {
                 mCursorDirty = true;
