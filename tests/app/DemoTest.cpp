@@ -292,3 +292,74 @@ TEST_F(DemoTest, HeadersOfBothVersionsAreRead) {
     ASSERT_TRUE(app.ReadDemoHeader(message)) << message;
     EXPECT_EQ(app.mMarkers, (std::vector<DemoMarker>{{"boss", 120}, {"end", 290}}));
 }
+
+TEST_F(DemoTest, JumpingToTheEndFastForwardsWithTheSameCalls) {
+    const test::Log recorded = RecordScriptedRun(SettingsFile());
+    const int64_t start = 5000;
+    DemoRun replay("-play", start, "replayed");
+    replay.Script(start + 50, Message(MessageKind::Char, '0'));
+    replay.mApp.Initialize();
+    replay.mApp.Run();
+    EXPECT_EQ(replay.Calls(), recorded);
+    // The 2.5 recorded seconds ran without waiting for the clock, and muted.
+    EXPECT_LT(replay.mApp.Now() - start, 100);
+    EXPECT_EQ(replay.mApp.mSilenceDepth, 0);
+}
+
+TEST_F(DemoTest, PauseStopsTheReplayAndSingleStepsRunOneUpdate) {
+    const test::Log recorded = RecordScriptedRun(SettingsFile());
+    DemoRun replay("-play", 0, "replayed");
+    HeadlessApp& app = replay.mApp;
+    app.Initialize();
+    app.StartLoadingThread(); // Run starts it; the replay waits for it where the recording did
+    app.RunFor(300);
+    app.Headless().PostMessage(Message(MessageKind::Char, 'P'));
+    app.RunFor(20);
+    const int paused = app.UpdateCount();
+    app.RunFor(1000);
+    EXPECT_EQ(app.UpdateCount(), paused);
+    app.Headless().PostMessage(Message(MessageKind::Char, 'n'));
+    app.RunFor(1000);
+    EXPECT_EQ(app.UpdateCount(), paused + 1);
+    app.Headless().PostMessage(Message(MessageKind::Char, 'p'));
+    app.Run();
+    EXPECT_EQ(replay.Calls(), recorded);
+}
+
+TEST_F(DemoTest, TransferOutcomesReplayInOrderAndOnlyWhenDue) {
+    {
+        DemoRun record("-record", 0, "");
+        record.mPad.mOnUpdate = [&] {
+            if (record.mApp.UpdateCount() == 100) {
+                record.mApp.RecordTransferOutcome(5, 0, "body");
+                record.mApp.RecordTransferOutcome(6, 2, "dropped");
+            }
+        };
+        record.Script(1500, Message(MessageKind::Close));
+        record.mApp.Initialize();
+        EXPECT_TRUE(record.mApp.IsRecordingTransfers());
+        record.mApp.Run();
+        record.mPad.mOnUpdate = nullptr;
+    }
+    DemoRun replay("-play", 0, "");
+    std::vector<std::string> outcomes;
+    replay.mPad.mOnUpdate = [&] {
+        const int update = replay.mApp.UpdateCount();
+        if (update != 99 && update != 100) {
+            return;
+        }
+        for (uint32_t number : {6u, 5u, 6u}) {
+            int result = -1;
+            std::string content;
+            const bool replayed = replay.mApp.ReplayTransferOutcome(number, result, content);
+            outcomes.push_back(std::to_string(update) + ": " + std::to_string(number) + " " +
+                               (replayed ? std::to_string(result) + " " + content : "-"));
+        }
+    };
+    replay.mApp.Initialize();
+    EXPECT_TRUE(replay.mApp.IsReplayingTransfers());
+    replay.mApp.Run();
+    replay.mPad.mOnUpdate = nullptr;
+    EXPECT_EQ(outcomes, (std::vector<std::string>{"99: 6 -", "99: 5 -", "99: 6 -", "100: 6 -",
+                                                  "100: 5 0 body", "100: 6 2 "}));
+}
