@@ -3,6 +3,8 @@
 #include "app/Buffer.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 namespace ravix {
 
@@ -64,6 +66,24 @@ bool ParseMarkers(const uint8_t* data, size_t size, std::vector<DemoMarker>& mar
 }
 
 } // namespace
+
+DemoFile::Result DemoFile::Load(const std::string& path) {
+    *this = DemoFile();
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    std::ifstream file(path, std::ios::binary);
+    if (error || !file) {
+        return Result::NotFound;
+    }
+    // An absurd size is refused before anything is allocated for it.
+    if (size > kMaxFileSize) {
+        return Result::BadMagic;
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<size_t>(file.gcount()));
+    return Parse(bytes.data(), bytes.size());
+}
 
 DemoFile::Result DemoFile::Parse(const uint8_t* data, size_t size) {
     *this = DemoFile();

@@ -23,10 +23,12 @@ struct DemoMarker {
 // Parsing treats the bytes as untrusted: every length is checked against what is left.
 class DemoFile {
 public:
-    // How parsing went, in the order the fields are met. Up to Truncated nothing but the
+    // How reading went, in the order the fields are met. Up to Truncated nothing but the
     // magic is known; from BadMarkers on the product version has been read.
-    enum class Result { Ok, BadMagic, Truncated, BadMarkers, NoEvents };
+    enum class Result { Ok, NotFound, BadMagic, Truncated, BadMarkers, NoEvents };
 
+    // Reads and parses the file at path (NotFound when it cannot be read).
+    [[nodiscard]] Result Load(const std::string& path);
     [[nodiscard]] Result Parse(const uint8_t* data, size_t size);
     // The file's bytes, written in format version 2.
     std::string Serialize() const;

@@ -3,34 +3,13 @@
 #include "app/AtomicFile.h"
 #include "widgets/WidgetManager.h"
 
-#include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstdlib>
 
 namespace ravix {
 
 namespace {
 
 constexpr int kWheelStep = 120;
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
-    std::ifstream file(path, std::ios::binary);
-    if (error || !file) {
-        return false;
-    }
-    // An absurd size is refused before anything is allocated for it.
-    if (size > DemoFile::kMaxFileSize) {
-        bytes.clear();
-        return true;
-    }
-    bytes.resize(static_cast<size_t>(size));
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-    bytes.resize(static_cast<size_t>(file.gcount()));
-    return true;
-}
 
 std::vector<uint8_t> BufferBytes(const Buffer& buffer) {
     const uint8_t* data = buffer.Data();
@@ -115,13 +94,12 @@ void RavixAppBase::WriteDemoFile() {
 // Playback.
 
 bool RavixAppBase::ReadDemoHeader(std::string& message) {
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(mDemoPath, bytes)) {
+    DemoFile file;
+    const DemoFile::Result result = file.Load(mDemoPath);
+    if (result == DemoFile::Result::NotFound) {
         message = "Demo file not found: " + mDemoPath;
         return false;
     }
-    DemoFile file;
-    const DemoFile::Result result = file.Parse(bytes.data(), bytes.size());
     if (result == DemoFile::Result::BadMagic || result == DemoFile::Result::Truncated) {
         message = "Invalid demo file.";
         return false;

@@ -15,6 +15,7 @@ int RunImageCommand(const Args& args);
 int RunFontCommand(const Args& args);
 int RunSoundCommand(const Args& args);
 int RunResourcesCommand(const Args& args);
+int RunDemoCommand(const Args& args);
 
 // Prints the usage text to stderr and returns 2.
 int UsageError();

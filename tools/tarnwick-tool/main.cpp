@@ -26,6 +26,12 @@ const char* UsageText() {
            "                          group when none is), file names relative to the working\n"
            "                          folder; prints the number of images, sounds and fonts, or\n"
            "                          the error the program would show (exit status 1)\n"
+           "  demo info FILE          print a demo's format version, start tick, product\n"
+           "                          version, length in updates, event count and markers\n"
+           "                          (one \"marker\", update number, name line each)\n"
+           "  demo dump FILE          print one line per recorded event: update number, a tab,\n"
+           "                          the event's name, and a tab and its payload as name=value\n"
+           "                          fields when it has one\n"
            "  --help                  print this text\n"
            "\n"
            "xml dump writes the kind (Start, End, Text, Instruction, Comment), a tab and the\n"
@@ -66,5 +72,7 @@ int main(int argc, char** argv) {
         return RunSoundCommand(args);
     if (group == "resources")
         return RunResourcesCommand(args);
+    if (group == "demo")
+        return RunDemoCommand(args);
     return UsageError();
 }
