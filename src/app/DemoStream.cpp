@@ -249,8 +249,11 @@ bool DemoStream::ReadPayload(DemoEvent& event) {
         event.mNumber = Bits(number);
         return TakeCounted(32, event.mBytes);
     case kDemoTransferResult: {
+        // The text's length is signed, as the buffer writes it: a negative one is no text.
+        int32_t length = 0;
         std::vector<uint8_t> text;
-        if (!Take(32, false, number) || !Take(8, false, event.mCode) || !TakeCounted(16, text)) {
+        if (!Take(32, false, number) || !Take(8, false, event.mCode) || !Take(16, true, length) ||
+            !TakeBytes(length < 0 ? 0 : Bits(length), text)) {
             return false;
         }
         event.mNumber = Bits(number);

@@ -225,15 +225,15 @@ void RavixAppBase::HandleWindowMessage(const PlatformMessage& message) {
 
 Point RavixAppBase::PointerPosition(const PlatformMessage& message) const {
     const Point position = mWidgets->MapPointer(message.mX, message.mY);
-    return Point(std::clamp(position.mX, DemoStream::kMinPosition, DemoStream::kMaxPosition),
-                 std::clamp(position.mY, DemoStream::kMinPosition, DemoStream::kMaxPosition));
+    return Point{std::clamp(position.mX, DemoStream::kMinPosition, DemoStream::kMaxPosition),
+                 std::clamp(position.mY, DemoStream::kMinPosition, DemoStream::kMaxPosition)};
 }
 
 // The widget manager hears of a position once: a message at the position it already has (a
 // button released where the last move ended) moves nothing, so a recording, which writes only
 // changed positions, replays the same calls.
 void RavixAppBase::MovePointer(Point position) {
-    const Point last(mReplayMouseX, mReplayMouseY);
+    const Point last{mReplayMouseX, mReplayMouseY};
     if (mPointerKnown && position == last) {
         return;
     }

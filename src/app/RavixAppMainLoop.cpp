@@ -455,7 +455,7 @@ void RavixAppBase::RunCursorThread() {
             // The software cursor moves with the next present: only the main thread may show
             // frames, and the main loop presents within a pass when the cursor is dirty.
             std::lock_guard lock(mDisplay->Lock());
-            Point position = mPlaying ? Point(x, y) : mWidgets->MapPointer(x, y);
+            Point position = mPlaying ? Point{x, y} : mWidgets->MapPointer(x, y);
             mDisplay->SetCursorPos(position.mX, position.mY);
             if (mDisplay->GetCursorImage() != nullptr) {
                 mCursorDirty = true;

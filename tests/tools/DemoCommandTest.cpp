@@ -12,21 +12,21 @@ using tooltest::ToolResult;
 // at update 3, 25 updates long. The events: key down 65 two updates in, a relative move
 // (+3, -2), a right double click one update later, a settings read, a web transfer result, a
 // filler and a close.
-const std::string kDemo = std::string("\x78\xEF\xBE\x42"
-                                      "\x02\x00\x00\x00"
-                                      "\x92\x10\x00\x00"
-                                      "\x03\x00"
-                                      "1.0"
-                                      "\x0E\x00\x00\x00"
-                                      "\x01\x00\x00\x00"
-                                      "\x04\x00"
-                                      "boss"
-                                      "\x03\x00\x00\x00"
-                                      "\x19\x00\x00\x00"
-                                      "\x62\x04\x41\x83\x1F\x37\x58\x09\x00\x00\x00\x08\x00\x00"
-                                      "\x00\xAA\x00\x00\x00\x40\x3C\x00\x00\x00\x08\x18\x00\x08"
-                                      "\x4B\x10\x7B\xBF\x18",
-                                      74);
+constexpr char kDemoBytes[] = "\x78\xEF\xBE\x42"
+                              "\x02\x00\x00\x00"
+                              "\x92\x10\x00\x00"
+                              "\x03\x00"
+                              "1.0"
+                              "\x0E\x00\x00\x00"
+                              "\x01\x00\x00\x00"
+                              "\x04\x00"
+                              "boss"
+                              "\x03\x00\x00\x00"
+                              "\x19\x00\x00\x00"
+                              "\x62\x04\x41\x83\x1F\x37\x58\x09\x00\x00\x00\x08\x00\x00"
+                              "\x00\xAA\x00\x00\x00\x40\x3C\x00\x00\x00\x08\x18\x00\x08"
+                              "\x4B\x10\x7B\xBF\x18";
+const std::string kDemo(kDemoBytes, sizeof kDemoBytes - 1);
 
 TEST(DemoCommandTest, InfoAndDumpReadADemoWrittenByHand) {
     paktest::TempFolder folder;
