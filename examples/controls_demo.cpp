@@ -1,5 +1,6 @@
 // The framework's controls in an 800 x 600 window: a framed button, an image button whose over
-// look fades, a hyperlink, a check box, a horizontal and a vertical slider, a modal dialog with
+// look fades, a hyperlink, a check box, a horizontal and a vertical slider, edit boxes (one line,
+// several lines) and a list box, a modal dialog with
 // OK and CANCEL, a yes/no question asked through the application's message box (shown as a
 // dialog inside the window) and a dialog drawn from a nine-part image. Every report of a control
 // shows in the status line at the bottom and is printed. Dialogs can be dragged by their frame.
@@ -14,7 +15,11 @@
 #include "widgets/Checkbox.h"
 #include "widgets/CheckboxListener.h"
 #include "widgets/Dialog.h"
+#include "widgets/EditListener.h"
+#include "widgets/EditWidget.h"
 #include "widgets/HyperlinkWidget.h"
+#include "widgets/ListListener.h"
+#include "widgets/ListWidget.h"
 #include "widgets/Slider.h"
 #include "widgets/SliderListener.h"
 #include "widgets/WidgetManager.h"
@@ -43,6 +48,9 @@ enum ControlId {
     kCheckbox,
     kSlider,
     kVerticalSlider,
+    kLineEdit,
+    kNotesEdit,
+    kList,
 };
 constexpr int kPlainDialogId = 1;
 constexpr int kSkinnedDialogId = 2;
@@ -153,7 +161,9 @@ std::unique_ptr<MemoryImage> Transposed(MemoryImage& image) {
 class ControlsScreen : public ravix::Widget,
                        public ravix::ButtonListener,
                        public ravix::CheckboxListener,
-                       public ravix::SliderListener {
+                       public ravix::SliderListener,
+                       public ravix::EditListener,
+                       public ravix::ListListener {
 public:
     explicit ControlsScreen(ravix::RavixAppBase& app)
         : mApp(app), mTitleFont("Arial Unicode MS", 20, true), mFont("Arial Unicode MS", 11),
@@ -209,6 +219,31 @@ public:
         mVerticalSlider = vertical.get();
         Adopt(std::move(vertical));
 
+        auto line = std::make_unique<ravix::EditWidget>(kLineEdit, this);
+        line->SetFont(&mFont);
+        line->Resize(420, 350, 340, 24);
+        line->SetMaxChars(60);
+        line->SetText("Type here and press Enter");
+        Adopt(std::move(line));
+
+        auto notes = std::make_unique<ravix::EditWidget>(kNotesEdit, this);
+        notes->SetFont(&mFont);
+        notes->SetMultiLine(true);
+        notes->Resize(420, 392, 165, 140);
+        notes->SetText("A multi-line box wraps its words to its width. Enter starts a new line; "
+                       "the wheel, the keys and the bar at the right scroll it once the text is "
+                       "longer than the box.");
+        Adopt(std::move(notes));
+
+        auto list = std::make_unique<ravix::ListWidget>(kList, this);
+        list->SetFont(&mFont);
+        list->Resize(595, 392, 165, 140);
+        for (int i = 1; i <= 20; ++i) {
+            list->AddRow("Marker " + std::to_string(i) + " at " + std::to_string(i * 7) + " s");
+        }
+        list->SetSelected(2);
+        Adopt(std::move(list));
+
         AddFramedButton(kDialogButton, "Open a modal dialog", Rect(500, 110, 240, 30));
         AddFramedButton(kQuestionButton, "Ask a yes/no question", Rect(500, 160, 240, 30));
         AddFramedButton(kSkinnedDialogButton, "Dialog from a nine-part image",
@@ -244,6 +279,7 @@ public:
             {60, 416, "Slider"},
             {420, 100, "Vertical"},
             {500, 100, "Dialogs"},
+            {420, 340, "EditWidget: one line, then several; ListWidget"},
         };
         for (const auto& caption : captions) {
             g.DrawString(caption.mText, caption.mX, caption.mY);
@@ -291,6 +327,14 @@ public:
         std::snprintf(text, sizeof text, "%s slider: %.3f",
                       id == kSlider ? "Horizontal" : "Vertical", value);
         SetStatus(text);
+    }
+
+    void EditWidgetText(int, const std::string& text) override {
+        SetStatus("Edit box: Enter with \"" + text + "\".");
+    }
+    void ListClicked(int, int index, int clickCount) override {
+        SetStatus("List: row " + std::to_string(index) +
+                  (clickCount == 2 ? " picked (double click or Enter)." : " clicked."));
     }
 
 private:

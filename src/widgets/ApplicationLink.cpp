@@ -30,6 +30,16 @@ std::string LookupString(const std::string& id, const std::string& defaultText) 
     return gApplication != nullptr ? gApplication->GetString(id, defaultText) : defaultText;
 }
 
+std::string ReadClipboardText() {
+    return gApplication != nullptr ? gApplication->GetPlatform().GetClipboardText() : std::string();
+}
+
+void WriteClipboardText(const std::string& text) {
+    if (gApplication != nullptr) {
+        gApplication->GetPlatform().SetClipboardText(text);
+    }
+}
+
 DialogListener* ApplicationDialogListener() {
     return gApplication;
 }

@@ -21,6 +21,9 @@ void RequestCursorNumber(int number);
 void DeleteWidgetAfterPass(Widget* w);
 // The user-visible text of a string id, or the default.
 std::string LookupString(const std::string& id, const std::string& defaultText);
+// The system clipboard's text; empty without an application.
+std::string ReadClipboardText();
+void WriteClipboardText(const std::string& text);
 // The application, which hears the buttons of the dialogs it keeps.
 DialogListener* ApplicationDialogListener();
 
