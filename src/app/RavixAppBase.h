@@ -30,6 +30,7 @@ namespace ravix {
 
 class ALDevice;
 class DDInterface;
+class DemoPlaybackBox;
 class Dialog;
 class Image;
 class MemoryImage;
@@ -466,6 +467,10 @@ private:
     void TogglePlaybackMute();
     void ShowJumpToTimeBox();
     void ShowMarkerListBox();
+    void OpenPlaybackBox(DemoPlaybackBox* box, int height);
+    // The answer of a playback box; false for other dialogs.
+    bool HandlePlaybackBoxButton(int dialogId, int buttonId);
+    void ClosePlaybackBox();
     std::string MakeDemoPathAbsolute(const std::string& path) const;
     void ChooseNumberedDemo(const std::string& value, bool forRecording);
     void ApplyMusicVolume();
@@ -576,6 +581,13 @@ private:
     int64_t mLastFastForwardDraw = -1;
     double mKeptMusicLevel = 0; // the playback mute toggle's kept levels
     double mKeptEffectsLevel = 0;
+    // The open "Jump To Time" or "Marker List" box: live input reaches it while the replay
+    // waits, and the replayed pointer is put back when it closes.
+    DemoPlaybackBox* mPlaybackBox = nullptr;
+    std::vector<uint32_t> mListedMarkers; // the update of each row of the marker list
+    Point mBoxSavedPointer;
+    bool mBoxSavedPointerKnown = false;
+    bool mBoxSavedMouseInWindow = false;
 };
 
 // The process-wide application object, set by the program entry (the constructor sets it too

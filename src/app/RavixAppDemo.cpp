@@ -150,7 +150,7 @@ bool RavixAppBase::TakeDemoEvent(int command, DemoEvent& event) {
 }
 
 void RavixAppBase::PlayDemoEvents() {
-    while (mPlaying && !mShuttingDown && IsDemoEventDue()) {
+    while (mPlaying && !mShuttingDown && mPlaybackBox == nullptr && IsDemoEventDue()) {
         DemoEvent event = std::move(*mNextEvent);
         mNextEvent.reset();
         PerformDemoEvent(event);

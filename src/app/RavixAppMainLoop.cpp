@@ -114,11 +114,13 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
     if (RunDemoFastForward(updatesPerFrame, fastForwardResult)) {
         return fastForwardResult;
     }
-    if (mPlaying && mPlaybackPaused) {
-        // A paused demo waits for its controls without spinning.
+    if (mPlaying && (mPlaybackPaused || mPlaybackBox != nullptr)) {
+        // A paused demo (or one waiting for a playback box) draws what changed and waits for
+        // its controls without spinning.
         if (!allowSleep) {
             return false;
         }
+        DrawFrame();
         mPlatform->Sleep(mUpdateInterval);
         mLoopPhase = 3;
         SweepDeferredDeletes();

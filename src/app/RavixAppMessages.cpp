@@ -71,8 +71,9 @@ void RavixAppBase::WindowProc(const PlatformMessage& message) {
     }
     // During demo playback characters are the playback controls and key downs go to the
     // developer keys, before queueing (the queued messages are then ignored).
-    if (mPlaying && message.mKind == MessageKind::Char) {
+    if (mPlaying && mPlaybackBox == nullptr && message.mKind == MessageKind::Char) {
         HandlePlaybackControl(message.mCode);
+        return; // used up (a box it opens must not receive it)
     } else if (mPlaying && (message.mKind == MessageKind::KeyDown ||
                             message.mKind == MessageKind::SysKeyDown)) {
         OnDebugKey(message.mCode);
@@ -109,7 +110,9 @@ bool RavixAppBase::ProcessDeferredMessage() {
     if (message.mKind == MessageKind::Close) {
         mClosing = true;
         BeginShutdown();
-    } else if (!mPlaying) { // during playback the recorded events stand in for live input
+    } else if (!mPlaying || mPlaybackBox != nullptr) {
+        // During playback the recorded events stand in for live input, except for a playback
+        // box, which the viewer answers.
         if (message.mKind == MessageKind::Move) {
             if (message.mTarget == MessageTarget::MainWindow && mWindowedNow && !mIconic) {
                 mWindowX = message.mX;

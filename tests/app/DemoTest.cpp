@@ -5,6 +5,9 @@
 
 #include "app/DemoFile.h"
 #include "app/Random.h"
+#include "widgets/Dialog.h"
+#include "widgets/EditWidget.h"
+#include "widgets/ListWidget.h"
 #include "widgets/RecordingWidget.h"
 #include "widgets/WidgetManager.h"
 
@@ -362,4 +365,66 @@ TEST_F(DemoTest, TransferOutcomesReplayInOrderAndOnlyWhenDue) {
     replay.mPad.mOnUpdate = nullptr;
     EXPECT_EQ(outcomes, (std::vector<std::string>{"99: 6 -", "99: 5 -", "99: 6 -", "100: 6 -",
                                                   "100: 5 0 body", "100: 6 2 "}));
+}
+
+TEST_F(DemoTest, PlaybackBoxesSetTheJumpTargetWhileTheReplayWaits) {
+    RecordScriptedRun(SettingsFile());
+    DemoFile file;
+    ASSERT_EQ(file.Load(DemoPath()), DemoFile::Result::Ok);
+    file.mMarkers = {{"early", 5}, {"late", 100}, {"later", 240}};
+    WriteTextFile(DemoPath(), file.Serialize());
+    const int length = static_cast<int>(file.mDemoLength);
+
+    DemoRun replay("-play", 0, "replayed");
+    HeadlessApp& app = replay.mApp;
+    ASSERT_TRUE(app.WriteSettingString("DemoJumpTime", "0:01"));
+    app.Initialize();
+    app.StartLoadingThread();
+    app.RunFor(500);
+    auto type = [&](const std::string& text) {
+        for (char c : text) {
+            app.Headless().PostMessage(Message(MessageKind::Char, static_cast<unsigned char>(c)));
+        }
+        app.RunFor(20);
+    };
+    auto openBox = [&]() { return dynamic_cast<Dialog*>(app.mWidgets->mModalWidget); };
+
+    type("j");
+    ASSERT_NE(openBox(), nullptr);
+    EXPECT_EQ(openBox()->mTitleText, "Jump To Time");
+    auto* edit = dynamic_cast<EditWidget*>(app.mWidgets->mKeyboardFocus);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->GetText(), "0:01");
+    const int waiting = app.UpdateCount();
+    app.RunFor(300);
+    EXPECT_EQ(app.UpdateCount(), waiting); // the replay waits for the answer
+    type("\b\b\b\b0:2\r");                 // two seconds and Enter: 3 s before the end
+    EXPECT_EQ(openBox(), nullptr);
+    EXPECT_EQ(app.mJumpTarget, length - 300);
+    EXPECT_NE(ReadTextFile(SettingsFile()).find("\"DemoJumpTime\"=hex(1):30,3a,32,00"),
+              std::string::npos);
+
+    type("L");
+    ASSERT_NE(openBox(), nullptr);
+    EXPECT_EQ(openBox()->mTitleText, "Marker List");
+    auto* list = dynamic_cast<ListWidget*>(app.mWidgets->mKeyboardFocus);
+    ASSERT_NE(list, nullptr);
+    auto row = [&](const char* name, int update) {
+        const int seconds = (length - update) / 100;
+        char text[64];
+        std::snprintf(text, sizeof text, "%s (00:00:%02d)", name, seconds);
+        return std::string(text);
+    };
+    ASSERT_EQ(list->GetRowCount(), 2); // "early" lies behind
+    EXPECT_EQ(list->GetRow(0), row("late", 100));
+    EXPECT_EQ(list->GetRow(1), row("later", 240));
+    app.Headless().PostMessage(Message(MessageKind::KeyDown, kKeyDown));
+    type("\r"); // Enter picks the selected row like a double click
+    EXPECT_EQ(openBox(), nullptr);
+    EXPECT_EQ(app.mJumpTarget, 100);
+    // Fast-forwarded there at once: 20 ms hold two updates more.
+    EXPECT_GE(app.UpdateCount(), 100);
+    EXPECT_LE(app.UpdateCount(), 103);
+    app.Run();
+    EXPECT_TRUE(app.mClosing);
 }
