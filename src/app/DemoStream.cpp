@@ -2,8 +2,6 @@
 
 #include "app/Verify.h"
 
-#include <cstdio>
-
 namespace ravix {
 
 namespace {
@@ -23,37 +21,6 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
         text += kDigits[byte & 15];
     }
     return text;
-}
-
-// Backslash, tab, line feed, carriage return and other control characters escaped, so that a
-// text stays on its line.
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char code[8];
-                std::snprintf(code, sizeof code, "\\x%02x", static_cast<unsigned char>(c));
-                out += code;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out;
 }
 
 std::string Field(const char* name, long long value) {
@@ -342,7 +309,7 @@ std::string DemoStream::DescribePayload(const DemoEvent& event) {
         return Field("success", event.mFlag);
     case kDemoTransferResult:
         return Field("transfer", event.mNumber) + " " + Field("result", event.mCode) +
-               " text=" + Escaped(event.mText);
+               " text=" + event.mText;
     case kDemoDataSync:
         return Field("length", static_cast<long long>(event.mBytes.size())) +
                " bytes=" + Hex(event.mBytes);

@@ -80,7 +80,7 @@ public:
     void Clear();
 
     // The event's name as people read it ("key down", "mouse relative move", ...) and its
-    // payload as "name=value" fields separated by spaces.
+    // payload as "name=value" fields separated by spaces (a transfer's text as it is).
     static std::string EventName(int command);
     static std::string DescribePayload(const DemoEvent& event);
 

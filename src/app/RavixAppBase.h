@@ -476,6 +476,7 @@ private:
     void ApplyMusicVolume();
     void ApplyEffectsVolume();
     bool RefreshPacingActive() const;
+    void RunFurtherUpdates(float updatesPerFrame);
     void StepTimeAccumulator();
     void RunStallDetector();
     void CheckIdlePause();

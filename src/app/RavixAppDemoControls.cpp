@@ -82,18 +82,7 @@ bool RavixAppBase::RunDemoFastForward(float updatesPerFrame, bool& result) {
             }
             return true;
         }
-        mFractionalAccumulator += updatesPerFrame - 1;
-        SweepDeferredDeletes();
-        while (mFractionalAccumulator >= 1) {
-            PlayDemoEvents();
-            if (!TryAdvanceUpdate()) {
-                break;
-            }
-            SweepDeferredDeletes();
-            mFractionalAccumulator -= 1;
-        }
-        AdvanceFraction(updatesPerFrame);
-        SweepDeferredDeletes();
+        RunFurtherUpdates(updatesPerFrame);
         if (Now() - mLastFastForwardDraw > kFastForwardDrawPeriod || mStepOnce) {
             mStepOnce = false;
             mLastFastForwardDraw = Now();

@@ -171,19 +171,7 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
             }
         } else if (mLoopPhase == 2) {
             mLoopPhase = 3;
-            mFractionalAccumulator += updatesPerFrame - 1;
-            SweepDeferredDeletes();
-            while (mFractionalAccumulator >= 1) {
-                PlayDemoEvents();
-                ++mUpdatesSinceDraw;
-                if (!TryAdvanceUpdate()) {
-                    break;
-                }
-                SweepDeferredDeletes();
-                mFractionalAccumulator -= 1;
-            }
-            AdvanceFraction(updatesPerFrame);
-            SweepDeferredDeletes();
+            RunFurtherUpdates(updatesPerFrame);
             mTimeAccumulator = paced ? std::max(0.0, mTimeAccumulator - frameInterval - 0.2)
                                      : mTimeAccumulator - frameInterval;
             handled = true;
@@ -222,6 +210,24 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
     }
     SweepDeferredDeletes();
     return true;
+}
+
+// After an update: the further whole updates a frame holds (the demo player first, since an
+// event may be due), then the fractional update.
+void RavixAppBase::RunFurtherUpdates(float updatesPerFrame) {
+    mFractionalAccumulator += updatesPerFrame - 1;
+    SweepDeferredDeletes();
+    while (mFractionalAccumulator >= 1) {
+        PlayDemoEvents();
+        ++mUpdatesSinceDraw;
+        if (!TryAdvanceUpdate()) {
+            break;
+        }
+        SweepDeferredDeletes();
+        mFractionalAccumulator -= 1;
+    }
+    AdvanceFraction(updatesPerFrame);
+    SweepDeferredDeletes();
 }
 
 void RavixAppBase::StepTimeAccumulator() {

@@ -60,7 +60,7 @@ int Info(const DemoFile& file) {
 
 int Dump(const DemoFile& file) {
     ForEachEvent(file, [](const DemoEvent& event) {
-        const std::string payload = DemoStream::DescribePayload(event);
+        const std::string payload = EscapeText(DemoStream::DescribePayload(event));
         std::printf("%u\t%s%s%s\n", event.mUpdate, DemoStream::EventName(event.mCommand).c_str(),
                     payload.empty() ? "" : "\t", payload.c_str());
     });

@@ -42,6 +42,29 @@ const char* UsageText() {
            "\"error: MESSAGE (line N)\" and the exit status is 1.\n";
 }
 
+std::string EscapeText(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
 int UsageError() {
     std::fputs(UsageText(), stderr);
     return 2;
