@@ -51,6 +51,7 @@ public:
     const std::string& Server() const { return mServer; }
     // Where outcomes are recorded or replayed from; null for neither. Not owned.
     void SetOutcomeLog(TransferOutcomeLog* log) { mOutcomeLog = log; }
+    TransferOutcomeLog* OutcomeLog() const { return mOutcomeLog; }
 
     // Aborts a running transfer, waits for it, takes a new transfer number and goes idle with
     // the URL parts, the request and the content cleared.

@@ -1,5 +1,6 @@
 #include "app/RavixAppBase.h"
 
+#include "app/HTTPTransfer.h"
 #include "app/Verify.h"
 #include "app/Version.h"
 #include "audio/SoundInstance.h"
@@ -49,6 +50,8 @@ RavixAppBase::RavixAppBase(std::unique_ptr<Platform> platform) : mPlatform(std::
     RAVIX_VERIFY(mPlatform != nullptr, "the application needs a platform");
     if (gApplication == nullptr) {
         gApplication = this;
+        // The program's web transfers keep their outcomes in this application's demo stream.
+        HTTPTransfer::Shared().SetOutcomeLog(this);
     }
     mWidgets = std::make_unique<WidgetManager>(this);
     mResources = std::make_unique<ResourceManager>(this);
@@ -76,6 +79,7 @@ RavixAppBase::~RavixAppBase() {
     // shut down or written (a test platform returns from its exit by throwing).
     if (!mProcessEnded) {
         RavixAppBase::BeginShutdown();
+        WriteDemoFile();
     }
     JoinThreads();
     RemoveAllDialogs();
@@ -90,6 +94,9 @@ RavixAppBase::~RavixAppBase() {
     mImages.ForEach([](MemoryImage* image) { image->mApp = nullptr; });
     if (gApplication == this) {
         gApplication = nullptr;
+    }
+    if (HTTPTransfer::Shared().OutcomeLog() == this) {
+        HTTPTransfer::Shared().SetOutcomeLog(nullptr);
     }
 }
 
@@ -296,7 +303,12 @@ void RavixAppBase::BeginShutdown() {
     }
     mLeaveLoop = true;
     OnShutdownBegins();
-    // During demo playback the levels kept by the playback mute toggle are restored here.
+    if (mPlaying) {
+        // The levels the playback mute toggle kept (settings writes do not reach the store
+        // during playback).
+        SetMusicLevel(mKeptMusicLevel);
+        SetEffectsLevel(mKeptEffectsLevel);
+    }
     while (mCursorThreadRunning) {
         mPlatform->Sleep(10);
     }

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "app/DemoFile.h"
+#include "app/DemoStream.h"
 #include "app/SettingsStore.h"
+#include "app/TransferOutcomeLog.h"
 #include "audio/MusicInterface.h"
 #include "audio/SoundManager.h"
 #include "graphics/ImageRegistry.h"
+#include "graphics/Point.h"
 #include "platform/Platform.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/DialogListener.h"
@@ -26,6 +30,7 @@ namespace ravix {
 
 class ALDevice;
 class DDInterface;
+class DemoPlaybackBox;
 class Dialog;
 class Image;
 class MemoryImage;
@@ -44,12 +49,14 @@ class WidgetManager;
 // RavixAppInput.cpp (queued messages turned into the widget manager's input calls, developer
 // keys), RavixAppWindow.cpp (the main window, the display, screen modes, activity, cursors),
 // RavixAppWidgets.cpp (the widget manager's hooks and the registered images),
-// RavixAppDialogs.cpp (dialogs and the message box shown as one) and RavixAppCrash.cpp (what the
-// crash handler asks of the application).
+// RavixAppDialogs.cpp (dialogs and the message box shown as one), RavixAppDemo.cpp (demo
+// recording and playback), RavixAppDemoControls.cpp (the playback controls and their boxes) and
+// RavixAppCrash.cpp (what the crash handler asks of the application).
 //
 // It hears the buttons of the dialogs it keeps: a dialog's button 1000 arrives as button id
 // dialog id + 2000, button 1001 as dialog id + 3000, through the button listener operations.
-class RavixAppBase : public ButtonListener, public DialogListener {
+// Web transfers leave their outcomes with it (TransferOutcomeLog), in the demo stream.
+class RavixAppBase : public ButtonListener, public DialogListener, public TransferOutcomeLog {
 public:
     // Run statistics, printed when the run ends.
     struct RunStatistics {
@@ -103,6 +110,23 @@ public:
     // For the crash handler: when recording, the filler event and the demo file; returns the
     // demo's path, or "" when nothing was recorded.
     std::string SaveDemoForCrashReport();
+    // Reads the demo file mDemoPath for playback; on failure the message tells why.
+    [[nodiscard]] bool ReadDemoHeader(std::string& message);
+    // The demo player: performs the recorded events due at the current update count.
+    void PlayDemoEvents();
+    // A value from outside the program (a clock, a file) that a replay must see as recorded:
+    // recording writes it to the demo, playback replaces it with the recorded one. Call at a
+    // point of an update that a replay reaches in the same order.
+    void SyncDemoData(Buffer& buffer);
+    void SyncDemoString(std::string& text);
+    void SyncDemoBool(bool& flag);
+
+    // The outcomes of web transfers, kept in the demo stream.
+    bool IsRecordingTransfers() const override { return mRecording; }
+    bool IsReplayingTransfers() const override { return mPlaying; }
+    void RecordTransferOutcome(uint32_t number, int result, const std::string& content) override;
+    bool ReplayTransferOutcome(uint32_t number, int& result, std::string& content) override;
+
     // A new dialog reporting to this application, owned by the caller until registered.
     virtual Dialog* CreateDialogWidget(int id, bool modal, const std::string& header,
                                        const std::string& body, const std::string& footer,
@@ -358,6 +382,14 @@ public:
     std::string mDemoPath = "ravixapp.dmo";
     bool mRecording = false;
     bool mPlaying = false;
+    // Playback: the update count at the end of the recording, its markers, and the playback
+    // controls (fast-forward to mJumpTarget or to the end, one step, pause).
+    uint32_t mRecordedLength = 0;
+    std::vector<DemoMarker> mMarkers;
+    int mJumpTarget = 0;
+    bool mRunToEnd = false;
+    bool mStepOnce = false;
+    bool mPlaybackPaused = false;
 
     // Loading tasks, kept by the loading thread's body, read by GetLoadingProgress.
     std::atomic<int> mLoadingTasksTotal = 0;
@@ -427,11 +459,44 @@ private:
     void CountFrame();
     void DrawFrameRateOverlay();
     void SaveScreenshot();
+    // The position of a mouse message on the logical screen, within what the demo stream holds.
+    Point PointerPosition(const PlatformMessage& message) const;
+    // Gives the widget manager the pointer position when it changed (recording the move).
+    void MovePointer(Point position);
+    void SetMinimized(bool minimized);
+    void OnActivationChanged();
+    // A key pressed: Alt+Enter switches the screen mode, developer keys act, others reach the
+    // widgets.
+    void DeliverKeyDown(int key, bool altEnter);
+    // Demo (RavixAppDemo.cpp, RavixAppDemoControls.cpp).
+    void RecordDemoEvent(DemoEvent event);
+    void RecordDemoMessage(const PlatformMessage& message);
+    // A relative move from a known position when both offsets fit, else an absolute one.
+    void RecordPointerMove(std::optional<Point> from, Point to);
+    // The next recorded event, read ahead; null at the end of the stream.
+    const DemoEvent* PeekDemoEvent();
+    // Takes the next event when it is due now and is the command; otherwise leaves it.
+    bool TakeDemoEvent(int command, DemoEvent& event);
+    bool IsDemoEventDue();
+    void PerformDemoEvent(const DemoEvent& event);
+    void ReadDemoDisplayRecord();
+    // Fast-forward to the jump target; true when it took the pass (result: RunFrame's).
+    bool RunDemoFastForward(float updatesPerFrame, bool& result);
+    bool IsFastForwarding() const;
+    void HandlePlaybackControl(int character);
+    void TogglePlaybackMute();
+    void ShowJumpToTimeBox();
+    void ShowMarkerListBox();
+    void OpenPlaybackBox(DemoPlaybackBox* box, int height);
+    // The answer of a playback box; false for other dialogs.
+    bool HandlePlaybackBoxButton(int dialogId, int buttonId);
+    void ClosePlaybackBox();
     std::string MakeDemoPathAbsolute(const std::string& path) const;
     void ChooseNumberedDemo(const std::string& value, bool forRecording);
     void ApplyMusicVolume();
     void ApplyEffectsVolume();
     bool RefreshPacingActive() const;
+    void RunFurtherUpdates(float updatesPerFrame);
     void StepTimeAccumulator();
     void RunStallDetector();
     void CheckIdlePause();
@@ -525,6 +590,28 @@ private:
     int mFramesCounted = 0;
     int64_t mFrameCountStart = 0;
     int mFramesPerSecond = 0;
+    // The pointer position the widget manager was last given (logical screen); during playback
+    // the recorded position, which the cursor thread shows.
+    std::atomic<int> mReplayMouseX = 0;
+    std::atomic<int> mReplayMouseY = 0;
+    bool mPointerKnown = false; // false at first and after the pointer left the window
+
+    // Demo recording and playback.
+    DemoStream mEventStream;
+    std::optional<DemoEvent> mNextEvent; // read ahead by the player
+    int mEventCount = 0;                 // events read
+    bool mRecordedLoadDone = false;      // the recorded loading-complete point was reached
+    bool mJumpMuted = false;             // silenced for a fast-forward
+    int64_t mLastFastForwardDraw = -1;
+    double mKeptMusicLevel = 0; // the playback mute toggle's kept levels
+    double mKeptEffectsLevel = 0;
+    // The open "Jump To Time" or "Marker List" box: live input reaches it while the replay
+    // waits, and the replayed pointer is put back when it closes.
+    DemoPlaybackBox* mPlaybackBox = nullptr;
+    std::vector<uint32_t> mListedMarkers; // the update of each row of the marker list
+    Point mBoxSavedPointer;
+    bool mBoxSavedPointerKnown = false;
+    bool mBoxSavedMouseInWindow = false;
 };
 
 // The process-wide application object, set by the program entry (the constructor sets it too

@@ -71,6 +71,9 @@ void RavixAppBase::OnDialogButtonDown(int dialogId, int buttonId) {
 }
 
 void RavixAppBase::OnDialogButtonClick(int dialogId, int buttonId) {
+    if (HandlePlaybackBoxButton(dialogId, buttonId)) {
+        return;
+    }
     if (int id = ForwardedButtonId(dialogId, buttonId); id != 0) {
         OnButtonClick(id);
     }

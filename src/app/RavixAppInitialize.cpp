@@ -40,8 +40,17 @@ void RavixAppBase::Initialize() {
         OnAlreadyRunning();
     }
     mStartTick = Now();
-    // During demo playback the demo's header is read here.
-    gRandom.Seed(static_cast<uint32_t>(Now()));
+    if (mPlaying) {
+        std::string message;
+        if (!ReadDemoHeader(message)) {
+            mPlaying = false;
+            ShowFatalError(message);
+            QuitProcess(0);
+        }
+    }
+    // Seeded from the start tick, which a demo stores and its playback restores above, so that
+    // a replay draws the same numbers.
+    gRandom.Seed(static_cast<uint32_t>(mStartTick));
     // The window layer creates the hidden window and the built-in cursors here.
     OnWindowClassesReady();
     Rect screen(0, 0, mScreenWidth, mScreenHeight);
@@ -53,7 +62,9 @@ void RavixAppBase::Initialize() {
         mFullScreenForced = true;
     }
     CreateMainWindow();
-    // During demo playback the display record sets the mode and refresh rate here.
+    if (mPlaying) {
+        ReadDemoDisplayRecord();
+    }
     if (!mSounds) {
         // Without audio hardware the device is missing and sound is silent: the game still runs.
         mAudioDevice = mSilent ? nullptr : ALDevice::OpenDefault();

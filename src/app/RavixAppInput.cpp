@@ -223,20 +223,51 @@ void RavixAppBase::HandleWindowMessage(const PlatformMessage& message) {
     }
 }
 
+Point RavixAppBase::PointerPosition(const PlatformMessage& message) const {
+    const Point position = mWidgets->MapPointer(message.mX, message.mY);
+    return Point{std::clamp(position.mX, DemoStream::kMinPosition, DemoStream::kMaxPosition),
+                 std::clamp(position.mY, DemoStream::kMinPosition, DemoStream::kMaxPosition)};
+}
+
+// The widget manager hears of a position once: a message at the position it already has (a
+// button released where the last move ended) moves nothing, so a recording, which writes only
+// changed positions, replays the same calls.
+void RavixAppBase::MovePointer(Point position) {
+    const Point last{mReplayMouseX, mReplayMouseY};
+    if (mPointerKnown && position == last) {
+        return;
+    }
+    if (mRecording) {
+        RecordPointerMove(mPointerKnown ? std::optional<Point>(last) : std::nullopt, position);
+    }
+    mPointerKnown = true;
+    mReplayMouseX = position.mX;
+    mReplayMouseY = position.mY;
+    mWidgets->MouseMove(position.mX, position.mY);
+}
+
 void RavixAppBase::HandleMouseMessage(const PlatformMessage& message) {
     if (mWindowHidden) {
         return;
     }
-    const Point position = mWidgets->MapPointer(message.mX, message.mY);
-    mWidgets->MouseMove(position.mX, position.mY);
+    const Point position = PointerPosition(message);
+    MovePointer(position);
     if (!mMouseInWindow) {
-        mMouseInWindow = true; // a demo recording notes the mouse entering here
+        mMouseInWindow = true;
+        if (mRecording) {
+            RecordDemoEvent({.mCommand = kDemoMouseEnter});
+        }
         ApplyCursorShape();
     }
     if (message.mKind == MessageKind::MouseMove) {
         return;
     }
-    if (IsButtonDown(message.mKind)) {
+    const bool down = IsButtonDown(message.mKind);
+    if (mRecording) {
+        RecordDemoEvent(
+            {.mCommand = kDemoMouseButton, .mFlag = down, .mCode = ClickCode(message.mKind)});
+    }
+    if (down) {
         mPlatform->CaptureMouse(true);
         mWidgets->MouseDown(position.mX, position.mY, ClickCode(message.mKind));
         return;
@@ -252,11 +283,15 @@ void RavixAppBase::HandleMouseMessage(const PlatformMessage& message) {
 }
 
 void RavixAppBase::HandleKeyDown(const PlatformMessage& message) {
-    const int key = message.mCode;
-    if (message.mKind == MessageKind::SysKeyDown && key == kKeyEnter) {
+    DeliverKeyDown(message.mCode,
+                   message.mKind == MessageKind::SysKeyDown && message.mCode == kKeyEnter);
+}
+
+void RavixAppBase::DeliverKeyDown(int key, bool altEnter) {
+    if (altEnter) {
         // Alt+Enter switches between a window and full screen, unless full screen was forced
-        // or has failed.
-        if (!mFullScreenForced && !mFullScreenFailed) {
+        // or has failed. A demo plays in a window.
+        if (!mFullScreenForced && !mFullScreenFailed && !mPlaying) {
             ChangeScreenMode(!mWantWindowed);
             ClearKeyState();
         }
@@ -293,14 +328,19 @@ void RavixAppBase::HandleTimer() {
     if (inside == mMouseInWindow) {
         return;
     }
-    // A demo recording notes the mouse entering or leaving here.
-    if (!inside) {
-        int x = 0;
-        int y = 0;
-        mPlatform->GetCursorPosition(x, y);
-        const Point position = mWidgets->MapPointer(x, y);
-        mWidgets->MouseMove(position.mX, position.mY);
+    if (inside) {
+        if (mRecording) {
+            RecordDemoEvent({.mCommand = kDemoMouseEnter});
+        }
+    } else {
+        PlatformMessage leftAt;
+        mPlatform->GetCursorPosition(leftAt.mX, leftAt.mY);
+        MovePointer(PointerPosition(leftAt));
+        if (mRecording) {
+            RecordDemoEvent({.mCommand = kDemoMouseLeave});
+        }
         mWidgets->MouseExit();
+        mPointerKnown = false;
     }
     mMouseInWindow = inside;
     ApplyCursorShape();
@@ -310,21 +350,7 @@ void RavixAppBase::HandleSize(const PlatformMessage& message) {
     if (message.mTarget != MessageTarget::MainWindow || mShuttingDown) {
         return;
     }
-    const bool minimized = message.mCode == kSizeMinimized;
-    if (minimized != mIconic) {
-        mIconic = minimized;
-        if (minimized) {
-            if (mSilenceWhenInactive) {
-                Silence(true);
-            }
-        } else {
-            if (mSilenceWhenInactive) {
-                Unsilence(true);
-            }
-            MarkAllWidgetsDirty();
-        }
-        UpdateActivity();
-    }
+    SetMinimized(message.mCode == kSizeMinimized);
     if (message.mCode == kSizeMaximized) {
         ChangeScreenMode(false);
         return;
@@ -332,10 +358,32 @@ void RavixAppBase::HandleSize(const PlatformMessage& message) {
     UpdatePointerMapping(); // a resized window shows the screen at another scale
 }
 
+void RavixAppBase::SetMinimized(bool minimized) {
+    if (minimized == mIconic) {
+        return;
+    }
+    mIconic = minimized;
+    if (minimized) {
+        if (mSilenceWhenInactive) {
+            Silence(true);
+        }
+    } else {
+        if (mSilenceWhenInactive) {
+            Unsilence(true);
+        }
+        MarkAllWidgetsDirty();
+    }
+    UpdateActivity();
+}
+
 void RavixAppBase::HandleActivation(const PlatformMessage& message) {
     if (message.mTarget != MessageTarget::MainWindow || mWindowHidden || mShuttingDown) {
         return;
     }
+    OnActivationChanged();
+}
+
+void RavixAppBase::OnActivationChanged() {
     UpdateActivity();
     if (mActive && !mWindowedNow) {
         MarkAllWidgetsDirty();

@@ -64,7 +64,7 @@ bool RavixAppBase::RunPass(bool& updated) {
     PassDepthScope depth(mPassDepth);
     if (mLoopPhase == 0) {
         PumpSystemMessages();
-        // The demo player feeds the recorded events here during playback.
+        PlayDemoEvents();
         if (!ProcessDeferredMessage()) {
             mLoopPhase = 1;
         }
@@ -114,8 +114,22 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
         updatesPerFrame = static_cast<float>(1000.0 / (mRefreshRate * interval));
         frameInterval = 1000.0 / mRefreshRate / speed;
     }
-    // Demo fast-forward (jumps and run-to-end during playback) runs its updates here.
-
+    bool fastForwardResult = true;
+    if (RunDemoFastForward(updatesPerFrame, fastForwardResult)) {
+        return fastForwardResult;
+    }
+    if (mPlaying && (mPlaybackPaused || mPlaybackBox != nullptr)) {
+        // A paused demo (or one waiting for a playback box) draws what changed and waits for
+        // its controls without spinning.
+        if (!allowSleep) {
+            return false;
+        }
+        DrawFrame();
+        mPlatform->Sleep(mUpdateInterval);
+        mLoopPhase = 3;
+        SweepDeferredDeletes();
+        return true;
+    }
     if (speed > 0) {
         const int64_t passStart = Now();
         if (mIdlePaused) {
@@ -152,28 +166,16 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
                 }
                 if (threshold <= mTimeAccumulator) {
                     RunStallDetector();
-                    if (TryAdvanceUpdate()) {
-                        mLoopPhase = 2;
-                    }
+                    // Refused only during demo playback, when a recorded event is due: the
+                    // next pass then runs the message phase and the player.
+                    mLoopPhase = TryAdvanceUpdate() ? 2 : 3;
                     mUpdatedSinceDraw = true;
                     handled = true;
                 }
             }
         } else if (mLoopPhase == 2) {
             mLoopPhase = 3;
-            mFractionalAccumulator += updatesPerFrame - 1;
-            SweepDeferredDeletes();
-            while (mFractionalAccumulator >= 1) {
-                // The demo player runs here during playback.
-                ++mUpdatesSinceDraw;
-                if (!TryAdvanceUpdate()) {
-                    break;
-                }
-                SweepDeferredDeletes();
-                mFractionalAccumulator -= 1;
-            }
-            AdvanceFraction(updatesPerFrame);
-            SweepDeferredDeletes();
+            RunFurtherUpdates(updatesPerFrame);
             mTimeAccumulator = paced ? std::max(0.0, mTimeAccumulator - frameInterval - 0.2)
                                      : mTimeAccumulator - frameInterval;
             handled = true;
@@ -212,6 +214,24 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
     }
     SweepDeferredDeletes();
     return true;
+}
+
+// After an update: the further whole updates a frame holds (the demo player first, since an
+// event may be due), then the fractional update.
+void RavixAppBase::RunFurtherUpdates(float updatesPerFrame) {
+    mFractionalAccumulator += updatesPerFrame - 1;
+    SweepDeferredDeletes();
+    while (mFractionalAccumulator >= 1) {
+        PlayDemoEvents();
+        ++mUpdatesSinceDraw;
+        if (!TryAdvanceUpdate()) {
+            break;
+        }
+        SweepDeferredDeletes();
+        mFractionalAccumulator -= 1;
+    }
+    AdvanceFraction(updatesPerFrame);
+    SweepDeferredDeletes();
 }
 
 void RavixAppBase::StepTimeAccumulator() {
@@ -253,11 +273,20 @@ bool RavixAppBase::TryAdvanceUpdate() {
     if (mIdlePaused) {
         return false;
     }
-    // During demo playback the loading-complete point and the next event's update number gate
-    // the update here.
-    if (mLoadingThreadFinished && !mLoadingComplete) {
+    if (mPlaying) {
+        // Loading completes where it did in the recording, and the events recorded before
+        // this update run first.
+        if (mLoadingThreadFinished && !mLoadingComplete && mRecordedLoadDone) {
+            MarkLoadingComplete();
+        }
+        if (mLoadingComplete != mRecordedLoadDone || IsDemoEventDue()) {
+            return false;
+        }
+    } else if (mLoadingThreadFinished && !mLoadingComplete) {
         MarkLoadingComplete();
-        // When recording, the loading-complete event is written here.
+        if (mRecording) {
+            RecordDemoEvent({.mCommand = kDemoLoadingComplete});
+        }
     }
     AdvanceUpdate();
     return true;
@@ -424,15 +453,22 @@ void RavixAppBase::RunCursorThread() {
     while (!mShuttingDown) {
         int x = 0;
         int y = 0;
-        // During playback the recorded position stands in for the system cursor here.
-        if (mPlatform->GetCursorPosition(x, y) && (x != lastX || y != lastY) &&
-            mDisplay != nullptr) {
+        // During playback the recorded position (on the logical screen) stands in for the
+        // system cursor.
+        bool known = true;
+        if (mPlaying) {
+            x = mReplayMouseX;
+            y = mReplayMouseY;
+        } else {
+            known = mPlatform->GetCursorPosition(x, y);
+        }
+        if (known && (x != lastX || y != lastY) && mDisplay != nullptr) {
             lastX = x;
             lastY = y;
             // The software cursor moves with the next present: only the main thread may show
             // frames, and the main loop presents within a pass when the cursor is dirty.
             std::lock_guard lock(mDisplay->Lock());
-            Point position = mWidgets->MapPointer(x, y);
+            Point position = mPlaying ? Point{x, y} : mWidgets->MapPointer(x, y);
             mDisplay->SetCursorPos(position.mX, position.mY);
             if (mDisplay->GetCursorImage() != nullptr) {
                 mCursorDirty = true;

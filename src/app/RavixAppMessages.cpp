@@ -70,7 +70,14 @@ void RavixAppBase::WindowProc(const PlatformMessage& message) {
         }
     }
     // During demo playback characters are the playback controls and key downs go to the
-    // developer keys here, before queueing.
+    // developer keys, before queueing (the queued messages are then ignored).
+    if (mPlaying && mPlaybackBox == nullptr && message.mKind == MessageKind::Char) {
+        HandlePlaybackControl(message.mCode);
+        return; // used up (a box it opens must not receive it)
+    } else if (mPlaying && (message.mKind == MessageKind::KeyDown ||
+                            message.mKind == MessageKind::SysKeyDown)) {
+        OnDebugKey(message.mCode);
+    }
     auto queued = [&](auto matches) {
         return std::any_of(mDeferredQueue.begin(), mDeferredQueue.end(),
                            [&](const PlatformMessage& entry) { return matches(entry.mKind); });
@@ -97,11 +104,15 @@ bool RavixAppBase::ProcessDeferredMessage() {
     }
     PlatformMessage message = mDeferredQueue.front();
     mDeferredQueue.pop_front();
-    // When recording a demo, the message is written as its event here.
+    if (mRecording) {
+        RecordDemoMessage(message); // mouse messages are written as they are handled
+    }
     if (message.mKind == MessageKind::Close) {
         mClosing = true;
         BeginShutdown();
-    } else if (!mPlaying) { // during playback the recorded events stand in for live input
+    } else if (!mPlaying || mPlaybackBox != nullptr) {
+        // During playback the recorded events stand in for live input, except for a playback
+        // box, which the viewer answers.
         if (message.mKind == MessageKind::Move) {
             if (message.mTarget == MessageTarget::MainWindow && mWindowedNow && !mIconic) {
                 mWindowX = message.mX;

@@ -16,7 +16,8 @@ void SplitSettingName(const std::string& name, std::string& subKey, std::string&
 } // namespace
 
 // Demo recording writes the outcome of every read and write below, and playback replaces the
-// store with the recorded outcomes; both join in these four operations.
+// store with the recorded outcomes (once the program is closing, nothing more is read: reads
+// fail and writes succeed without touching anything).
 
 std::unique_ptr<SettingsStore> RavixAppBase::OpenSettings(const std::string& name,
                                                           std::string& subKey,
@@ -30,18 +31,51 @@ std::unique_ptr<SettingsStore> RavixAppBase::OpenSettings(const std::string& nam
 }
 
 bool RavixAppBase::ReadSettingRaw(const std::string& name, SettingValue& value, size_t maxLength) {
+    if (mRegistryKey.empty()) {
+        return false;
+    }
+    DemoEvent recorded;
+    if (mPlaying) {
+        if (mClosing || !TakeDemoEvent(kDemoSettingsRead, recorded) || !recorded.mFlag ||
+            recorded.mBytes.size() > maxLength) {
+            return false;
+        }
+        value = {recorded.mNumber, std::move(recorded.mBytes)};
+        return true;
+    }
     std::string subKey;
     std::string valueName;
     std::unique_ptr<SettingsStore> store = OpenSettings(name, subKey, valueName);
-    return store != nullptr && store->Read(subKey, valueName, value) &&
-           value.mBytes.size() <= maxLength;
+    const bool read = store != nullptr && store->Read(subKey, valueName, value) &&
+                      value.mBytes.size() <= maxLength;
+    if (mRecording) {
+        recorded.mCommand = kDemoSettingsRead;
+        recorded.mFlag = read;
+        if (read) {
+            recorded.mNumber = value.mType;
+            recorded.mBytes = value.mBytes;
+        }
+        RecordDemoEvent(std::move(recorded));
+    }
+    return read;
 }
 
 bool RavixAppBase::WriteSettingRaw(const std::string& name, const SettingValue& value) {
+    if (mRegistryKey.empty()) {
+        return false;
+    }
+    DemoEvent recorded;
+    if (mPlaying) {
+        return mClosing || (TakeDemoEvent(kDemoSettingsWrite, recorded) && recorded.mFlag);
+    }
     std::string subKey;
     std::string valueName;
     std::unique_ptr<SettingsStore> store = OpenSettings(name, subKey, valueName);
-    return store != nullptr && store->Write(subKey, valueName, value);
+    const bool written = store != nullptr && store->Write(subKey, valueName, value);
+    if (mRecording) {
+        RecordDemoEvent({.mCommand = kDemoSettingsWrite, .mFlag = written});
+    }
+    return written;
 }
 
 void RavixAppBase::EraseSetting(const std::string& name) {

@@ -134,7 +134,13 @@ void RavixAppBase::PlaceMainWindow() {
 // new display and start the periodic timer.
 void RavixAppBase::SyncActivation() {
     const bool wasActive = mActive;
-    mActive = mPlatform->IsMainWindowActive();
+    // A demo being played keeps the activity of the recording, which the stream carries.
+    if (!mPlaying) {
+        mActive = mPlatform->IsMainWindowActive();
+    }
+    if (mRecording && mActive != wasActive) {
+        RecordDemoEvent({.mCommand = kDemoActivation, .mFlag = mActive});
+    }
     if (mIconic) {
         mIconic = false;
         if (mSilenceWhenInactive) {
@@ -160,7 +166,11 @@ int RavixAppBase::InitDisplay() {
     const bool waitForVSync = !mWindowedNow || mWaitForRefresh;
     const int result = mDisplay->Init(mScreenWidth, mScreenHeight, !mWindowedNow, waitForVSync);
     mRefreshRate = mDisplay->GetRefreshRate();
-    // When recording a demo, the display record is written here.
+    if (mRecording) {
+        RecordDemoEvent({.mCommand = kDemoDisplay,
+                         .mFlag = mWindowedNow,
+                         .mCode = std::clamp(mRefreshRate, 0, 255)});
+    }
     if (result != DDInterface::RESULT_OK) {
         return result;
     }
@@ -320,8 +330,20 @@ void RavixAppBase::SetCursorImage(int number, Image* image) {
 }
 
 // A software cursor image is drawn by the display over each frame (the system cursor is then
-// hidden); otherwise the system shows the cursor of the number.
+// hidden); otherwise the system shows the cursor of the number. During demo playback the
+// system cursor (which the window system shows only over the window) is the no-entry sign,
+// and the software cursor shows the recorded one where the recording had it.
 void RavixAppBase::ApplyCursorShape() {
+    if (mPlaying && !mWindowHidden) {
+        Image* image = IsCursorNumber(mCursorNumber) && mMouseInWindow
+                           ? mCursorImages[mCursorNumber]
+                           : nullptr;
+        if (mDisplay != nullptr && mDisplay->SetCursorImage(image)) {
+            mCursorDirty = true;
+        }
+        mPlatform->SetCursor(SystemCursor::NoEntry);
+        return;
+    }
     if (mWindowHidden || !mMouseInWindow) {
         mPlatform->SetCursor(SystemCursor::Arrow);
         return;
@@ -329,11 +351,11 @@ void RavixAppBase::ApplyCursorShape() {
     const int number = mCursorNumber;
     Image* image = IsCursorNumber(number) ? mCursorImages[number] : nullptr;
     if (mDisplay != nullptr && image != nullptr &&
-        (mPlaying || mCustomCursors || number == kAlwaysSoftwareCursor)) {
+        (mCustomCursors || number == kAlwaysSoftwareCursor)) {
         if (mDisplay->SetCursorImage(image)) {
             mCursorDirty = true;
         }
-        mPlatform->SetCursor(mPlaying ? SystemCursor::NoEntry : SystemCursor::Hidden);
+        mPlatform->SetCursor(SystemCursor::Hidden);
         return;
     }
     mPlatform->SetCursor(mCursorOverride.value_or(IsCursorNumber(number) ? kSystemCursors[number]

@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 
 #include "app/CrashHandler.h"
+#include "tools/ToolRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -234,13 +235,18 @@ TEST(CrashHandler, FaultsAreNamedAndPlacedOnTheirThread) {
 }
 
 TEST(CrashHandler, RecordingCrashLeavesTheDemoFile) {
-    GTEST_SKIP() << "WriteDemoFile does not write the recording yet; remove this skip when the "
-                    "demo stream writes demo files";
     TempHome home;
     home.Set(kCrashReporterSwitchVariable, "0");
     ChildOutcome outcome = RunProgram({"-record", "-crash"});
     ExpectEndedBySignalNamingReport(outcome, SIGSEGV, home.Data() + "/Tarnwick/crash.txt");
-    EXPECT_TRUE(std::filesystem::exists(home.Data() + "/Tarnwick/ravixapp.dmo"));
+    const std::string demo = home.Data() + "/Tarnwick/ravixapp.dmo";
+    ASSERT_TRUE(std::filesystem::exists(demo));
+    // The demo ends with the filler the handler writes, and a person can read it with the tool.
+    tooltest::ToolResult info = tooltest::RunTool({"demo", "info", demo});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("format version"), std::string::npos) << info.out;
+    tooltest::ToolResult dump = tooltest::RunTool({"demo", "dump", demo});
+    EXPECT_NE(dump.out.find("filler"), std::string::npos) << dump.out;
 }
 
 TEST(CrashHandler, ReporterWithoutVisibleDisplayNamesTheReport) {

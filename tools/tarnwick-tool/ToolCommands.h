@@ -15,6 +15,11 @@ int RunImageCommand(const Args& args);
 int RunFontCommand(const Args& args);
 int RunSoundCommand(const Args& args);
 int RunResourcesCommand(const Args& args);
+int RunDemoCommand(const Args& args);
+
+// Keeps a text on one line: backslash, tab, line feed and carriage return are written as
+// \\, \t, \n and \r.
+std::string EscapeText(const std::string& text);
 
 // Prints the usage text to stderr and returns 2.
 int UsageError();

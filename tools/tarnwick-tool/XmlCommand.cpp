@@ -13,37 +13,12 @@ using ravix::XMLItem;
 using ravix::XMLItemKindName;
 using ravix::XMLParser;
 
-// Keeps one item per line: backslash, tab, line feed and carriage return are written as
-// \\, \t, \n and \r.
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string DumpLine(const XMLItem& item) {
-    std::string line = std::string(XMLItemKindName(item.mKind)) + "\t" + Escaped(item.mValue);
+    std::string line = std::string(XMLItemKindName(item.mKind)) + "\t" + EscapeText(item.mValue);
     for (const std::string& name : item.mAttributeOrder)
-        line += "\t" + Escaped(name) + "=" + Escaped(item.mAttributes.at(name));
+        line += "\t" + EscapeText(name) + "=" + EscapeText(item.mAttributes.at(name));
     if (item.mKind == XMLItem::Kind::Instruction || item.mKind == XMLItem::Kind::Comment)
-        line += "\t" + Escaped(item.mInstruction);
+        line += "\t" + EscapeText(item.mInstruction);
     return line + "\n";
 }
 

@@ -26,6 +26,12 @@ const char* UsageText() {
            "                          group when none is), file names relative to the working\n"
            "                          folder; prints the number of images, sounds and fonts, or\n"
            "                          the error the program would show (exit status 1)\n"
+           "  demo info FILE          print a demo's format version, start tick, product\n"
+           "                          version, length in updates, event count and markers\n"
+           "                          (one \"marker\", update number, name line each)\n"
+           "  demo dump FILE          print one line per recorded event: update number, a tab,\n"
+           "                          the event's name, and a tab and its payload as name=value\n"
+           "                          fields when it has one\n"
            "  --help                  print this text\n"
            "\n"
            "xml dump writes the kind (Start, End, Text, Instruction, Comment), a tab and the\n"
@@ -34,6 +40,29 @@ const char* UsageText() {
            "tab and the instruction or comment text. Backslash, tab, line feed and carriage\n"
            "return are written as \\\\, \\t, \\n and \\r. After a failure the last line is\n"
            "\"error: MESSAGE (line N)\" and the exit status is 1.\n";
+}
+
+std::string EscapeText(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
 }
 
 int UsageError() {
@@ -66,5 +95,7 @@ int main(int argc, char** argv) {
         return RunSoundCommand(args);
     if (group == "resources")
         return RunResourcesCommand(args);
+    if (group == "demo")
+        return RunDemoCommand(args);
     return UsageError();
 }
