@@ -237,8 +237,11 @@ int HTTPTransfer::ParseResponse(std::string_view raw, std::string& body) {
 }
 
 std::uint32_t HTTPTransfer::TakeTransferNumber() {
-    static std::atomic<std::uint32_t> counter = 0;
-    return counter.fetch_add(1) + 1;
+    return sLastTransferNumber.fetch_add(1) + 1;
+}
+
+void HTTPTransfer::RestartNumbering() {
+    sLastTransferNumber = 0;
 }
 
 void HTTPTransfer::SplitUrl(const std::string& url) {

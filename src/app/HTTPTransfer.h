@@ -45,6 +45,9 @@ public:
 
     // The process-wide instance.
     static HTTPTransfer& Shared();
+    // Numbers the next transfers from 1 again, as at process start. A run that is recorded or
+    // replayed does this at its start, so that its transfers meet their recorded outcomes.
+    static void RestartNumbering();
 
     // The server that Transmit sends to: a host name or dotted address with an optional ":port".
     void SetServer(const std::string& hostAndPort) { mServer = hostAndPort; }
@@ -95,6 +98,8 @@ private:
     int ReceiveResponse(int fd, std::string& raw);
     enum class Wait { kReady, kAborted, kFailed, kTimedOut };
     Wait WaitUntilReady(int fd, short events, int maxSteps);
+
+    static inline std::atomic<std::uint32_t> sLastTransferNumber = 0;
 
     std::string mServer;
     TransferOutcomeLog* mOutcomeLog = nullptr;

@@ -1,5 +1,6 @@
 #include "app/RavixAppBase.h"
 
+#include "app/HTTPTransfer.h"
 #include "app/Random.h"
 #include "audio/ALDevice.h"
 #include "audio/ALMusicInterface.h"
@@ -51,6 +52,10 @@ void RavixAppBase::Initialize() {
     // Seeded from the start tick, which a demo stores and its playback restores above, so that
     // a replay draws the same numbers.
     gRandom.Seed(static_cast<uint32_t>(mStartTick));
+    // Web transfers are numbered from the start of the run for the same reason.
+    if (mRecording || mPlaying) {
+        HTTPTransfer::RestartNumbering();
+    }
     // The window layer creates the hidden window and the built-in cursors here.
     OnWindowClassesReady();
     Rect screen(0, 0, mScreenWidth, mScreenHeight);
