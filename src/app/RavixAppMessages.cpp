@@ -1,6 +1,6 @@
 #include "app/RavixAppBase.h"
 
-#include "widgets/KeyCodes.h"
+#include "platform/KeyCodes.h"
 
 #include <algorithm>
 

@@ -2,9 +2,9 @@
 
 #include "app/Verify.h"
 #include "graphics/Graphics.h"
+#include "platform/KeyCodes.h"
 #include "widgets/ApplicationLink.h"
 #include "widgets/EditListener.h"
-#include "widgets/KeyCodes.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>

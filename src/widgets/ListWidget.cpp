@@ -2,8 +2,8 @@
 
 #include "app/Verify.h"
 #include "graphics/Graphics.h"
+#include "platform/KeyCodes.h"
 #include "widgets/ApplicationLink.h"
-#include "widgets/KeyCodes.h"
 #include "widgets/ListListener.h"
 
 #include <algorithm>

@@ -3,8 +3,8 @@
 #include "graphics/Font.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
+#include "platform/KeyCodes.h"
 #include "widgets/ApplicationLink.h"
-#include "widgets/KeyCodes.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "graphics/Point.h"
 #include "graphics/Rect.h"
-#include "widgets/KeyCodes.h"
+#include "platform/KeyCodes.h"
 #include "widgets/WidgetContainer.h"
 #include "widgets/WidgetFlags.h"
 

@@ -5,8 +5,8 @@
 #include "widgets/EditWidget.h"
 #include "ControlTestSupport.h"
 #include "graphics/TestFont.h"
+#include "platform/KeyCodes.h"
 #include "widgets/EditListener.h"
-#include "widgets/KeyCodes.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/RecordingImage.h"
 #include "graphics/TestFont.h"
-#include "widgets/KeyCodes.h"
+#include "platform/KeyCodes.h"
 #include "widgets/ListListener.h"
 
 #include <gtest/gtest.h>

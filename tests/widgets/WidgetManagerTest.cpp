@@ -1,7 +1,7 @@
 // Input dispatch: hover, capture, focus, keys, modality and the mouse mapping.
 
 #include "widgets/WidgetManager.h"
-#include "widgets/KeyCodes.h"
+#include "platform/KeyCodes.h"
 
 #include "RecordingWidget.h"
 

@@ -1,5 +1,7 @@
 #include "platform/sdl/SdlKeys.h"
 
+#include "platform/KeyCodes.h"
+
 #include <utility>
 
 namespace ravix {
@@ -8,32 +10,32 @@ namespace {
 
 // Keys whose code does not follow from their character.
 constexpr std::pair<SDL_Keycode, int> kKeyTable[] = {
-    {SDLK_BACKSPACE, 8},
-    {SDLK_TAB, 9},
+    {SDLK_BACKSPACE, kKeyBackspace},
+    {SDLK_TAB, kKeyTab},
     {SDLK_CLEAR, 12},
-    {SDLK_RETURN, 13},
-    {SDLK_KP_ENTER, 13},
-    {SDLK_LSHIFT, 16},
-    {SDLK_RSHIFT, 16},
-    {SDLK_LCTRL, 17},
-    {SDLK_RCTRL, 17},
-    {SDLK_LALT, 18},
-    {SDLK_RALT, 18},
-    {SDLK_PAUSE, 19},
+    {SDLK_RETURN, kKeyEnter},
+    {SDLK_KP_ENTER, kKeyEnter},
+    {SDLK_LSHIFT, kKeyShift},
+    {SDLK_RSHIFT, kKeyShift},
+    {SDLK_LCTRL, kKeyControl},
+    {SDLK_RCTRL, kKeyControl},
+    {SDLK_LALT, kKeyAlt},
+    {SDLK_RALT, kKeyAlt},
+    {SDLK_PAUSE, kKeyPause},
     {SDLK_CAPSLOCK, 20},
-    {SDLK_ESCAPE, 27},
-    {SDLK_SPACE, 32},
-    {SDLK_PAGEUP, 33},
-    {SDLK_PAGEDOWN, 34},
-    {SDLK_END, 35},
-    {SDLK_HOME, 36},
-    {SDLK_LEFT, 37},
-    {SDLK_UP, 38},
-    {SDLK_RIGHT, 39},
-    {SDLK_DOWN, 40},
+    {SDLK_ESCAPE, kKeyEscape},
+    {SDLK_SPACE, kKeySpace},
+    {SDLK_PAGEUP, kKeyPageUp},
+    {SDLK_PAGEDOWN, kKeyPageDown},
+    {SDLK_END, kKeyEnd},
+    {SDLK_HOME, kKeyHome},
+    {SDLK_LEFT, kKeyLeft},
+    {SDLK_UP, kKeyUp},
+    {SDLK_RIGHT, kKeyRight},
+    {SDLK_DOWN, kKeyDown},
     {SDLK_PRINTSCREEN, 44},
     {SDLK_INSERT, 45},
-    {SDLK_DELETE, 46},
+    {SDLK_DELETE, kKeyDelete},
     {SDLK_LGUI, 91},
     {SDLK_RGUI, 92},
     {SDLK_APPLICATION, 93},
@@ -67,8 +69,6 @@ constexpr std::pair<SDL_Keycode, int> kKeyTable[] = {
     {SDLK_QUOTE, 222},
 };
 
-constexpr int kVirtualKeyF1 = 112;
-
 } // namespace
 
 int VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode) {
@@ -79,10 +79,10 @@ int VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode) {
         return '0' + (key - SDLK_0);
     }
     if (key >= SDLK_F1 && key <= SDLK_F12) {
-        return kVirtualKeyF1 + (key - SDLK_F1);
+        return kKeyF1 + (key - SDLK_F1);
     }
     if (key >= SDLK_F13 && key <= SDLK_F24) {
-        return kVirtualKeyF1 + 12 + (key - SDLK_F13);
+        return kKeyF1 + 12 + (key - SDLK_F13);
     }
     for (const auto& [sdlKey, code] : kKeyTable) {
         if (sdlKey == key) {

@@ -3,6 +3,7 @@
 #include "graphics/MemoryImage.h"
 #include "platform/DesktopPlatform.h"
 #include "platform/HandCursors.h"
+#include "platform/KeyCodes.h"
 #include "platform/Letterbox.h"
 #include "platform/sdl/SdlKeys.h"
 
@@ -21,8 +22,7 @@ constexpr int kWheelStep = 120;
 // How long a newly shown window waits for its window manager's frame: 20 x 5 ms.
 constexpr int kFrameWaitSteps = 20;
 constexpr Uint32 kFrameWaitStepMs = 5;
-constexpr int kKeyAlt = 18;
-constexpr int kKeyF10 = 121;
+constexpr int kKeyF10 = kKeyF1 + 9;
 
 const char* Environment(const char* name) {
     const char* value = std::getenv(name);
