@@ -1,7 +1,7 @@
 #include "app/SettingsStore.h"
 
-#include "app/AtomicFile.h"
 #include "platform/XdgFolders.h"
+#include "resources/AtomicFile.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -57,6 +57,14 @@ bool AtomicFile::Commit(std::string& error) {
     return ok;
 }
 
+bool WriteFileAtomically(const std::string& path, std::string_view contents) {
+    AtomicFile file(path);
+    std::string error;
+    return file.Open(error) &&
+           std::fwrite(contents.data(), 1, contents.size(), file.Stream()) == contents.size() &&
+           file.Commit(error);
+}
+
 void AtomicFile::Discard() {
     if (mStream)
         std::fclose(std::exchange(mStream, nullptr));

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace ravix {
 
@@ -31,5 +32,10 @@ private:
     std::string mTemporary;
     std::FILE* mStream = nullptr;
 };
+
+// Replaces the file at path with contents through an AtomicFile: the old file or the new one,
+// never a torn one. The folder must exist. Returns false (and leaves the old file alone) on any
+// failure.
+[[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view contents);
 
 } // namespace ravix
