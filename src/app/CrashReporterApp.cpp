@@ -4,6 +4,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/SysFont.h"
 #include "platform/DesktopPlatform.h"
+#include "resources/WholeFile.h"
 #include "widgets/ButtonWidget.h"
 #include "widgets/EditWidget.h"
 #include "widgets/WidgetManager.h"
@@ -12,7 +13,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,8 +24,8 @@ namespace ravix {
 namespace {
 
 // A report is a few kilobytes; an attachment is a demo recording.
-constexpr std::streamoff kMaxReportBytes = 1 << 20;
-constexpr std::streamoff kMaxAttachmentBytes = 64 << 20;
+constexpr std::size_t kMaxReportBytes = 1 << 20;
+constexpr std::size_t kMaxAttachmentBytes = 64 << 20;
 
 const Color kButtonFace(240, 240, 240);
 const Color kWindowText(0, 0, 0);
@@ -36,21 +36,12 @@ std::string Environment(const char* name) {
 }
 
 // The whole file, or nothing when it cannot be read or is larger than maxBytes.
-std::optional<std::string> ReadWholeFile(const std::string& path, std::streamoff maxBytes) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) {
+std::optional<std::string> ReadFileUpTo(const std::string& path, std::size_t maxBytes) {
+    std::string contents;
+    if (ReadWholeFile(path, maxBytes, contents) != WholeFileResult::kRead) {
         return std::nullopt;
     }
-    std::streamoff size = file.tellg();
-    if (size < 0 || size > maxBytes) {
-        return std::nullopt;
-    }
-    std::string bytes(static_cast<size_t>(size), '\0');
-    file.seekg(0);
-    if (!file.read(bytes.data(), size)) {
-        return std::nullopt;
-    }
-    return bytes;
+    return contents;
 }
 
 // A result that means the server could not be reached; the user may try again.
@@ -177,10 +168,10 @@ CrashReporterSetup ReadCrashReporterSetup() {
     submission.mProduct = Environment(kCrashProductVariable);
     submission.mVersion = Environment(kCrashVersionVariable);
     submission.mTitle = Environment(kCrashTitleVariable);
-    submission.mReport = ReadWholeFile(setup.mReportPath, kMaxReportBytes).value_or("");
+    submission.mReport = ReadFileUpTo(setup.mReportPath, kMaxReportBytes).value_or("");
     const std::string attachment = Environment(kCrashAttachmentVariable);
     if (!attachment.empty()) {
-        submission.mAttachment = ReadWholeFile(attachment, kMaxAttachmentBytes);
+        submission.mAttachment = ReadFileUpTo(attachment, kMaxAttachmentBytes);
     }
     setup.mSubmissionEnabled = !submission.mHost.empty();
     setup.mApplicationExisted = std::getenv(kCrashProductVariable) != nullptr;

@@ -1,10 +1,9 @@
 #include "app/DemoFile.h"
 
 #include "app/Buffer.h"
+#include "resources/WholeFile.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 namespace ravix {
 
@@ -69,20 +68,16 @@ bool ParseMarkers(const uint8_t* data, size_t size, std::vector<DemoMarker>& mar
 
 DemoFile::Result DemoFile::Load(const std::string& path) {
     *this = DemoFile();
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
-    std::ifstream file(path, std::ios::binary);
-    if (error || !file) {
+    std::string bytes;
+    switch (ReadWholeFile(path, kMaxFileSize, bytes)) {
+    case WholeFileResult::kMissing:
         return Result::NotFound;
+    case WholeFileResult::kTooLarge:
+        return Result::BadMagic; // an absurd size is refused before anything is allocated
+    case WholeFileResult::kRead:
+        break;
     }
-    // An absurd size is refused before anything is allocated for it.
-    if (size > kMaxFileSize) {
-        return Result::BadMagic;
-    }
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-    bytes.resize(static_cast<size_t>(file.gcount()));
-    return Parse(bytes.data(), bytes.size());
+    return Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 DemoFile::Result DemoFile::Parse(const uint8_t* data, size_t size) {

@@ -2,11 +2,11 @@
 
 #include "platform/XdgFolders.h"
 #include "resources/AtomicFile.h"
+#include "resources/WholeFile.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 namespace ravix {
 
@@ -329,18 +329,10 @@ std::string SettingsStore::Format(const Document& document, std::string_view key
 }
 
 SettingsStore::Document SettingsStore::Load() const {
-    std::ifstream file(mFilePath, std::ios::binary);
-    if (!file) {
-        return {};
-    }
     std::string text;
-    text.resize(kMaxFileSize + 1);
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    size_t length = static_cast<size_t>(file.gcount());
-    if (length > kMaxFileSize) {
+    if (ReadWholeFile(mFilePath, kMaxFileSize, text) != WholeFileResult::kRead) {
         return {};
     }
-    text.resize(length);
     return Parse(text, mKeyPath);
 }
 
