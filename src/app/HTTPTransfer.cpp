@@ -1,5 +1,6 @@
 #include "app/HTTPTransfer.h"
 
+#include "app/AsciiText.h"
 #include "app/TransferOutcomeLog.h"
 #include "platform/ThreadSignalStack.h"
 
@@ -25,19 +26,6 @@ constexpr int kWaitStepMs = 100;
 constexpr int kConnectWaitSteps = 100;
 constexpr std::size_t kReceivePiece = 256;
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
-
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
@@ -59,16 +47,6 @@ bool TakeLine(std::string_view& rest, std::string_view& line) {
     return true;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Appends the data of a chunked body to `body`. Stops at the last chunk (size 0), and also where
 // the body is cut short or malformed, keeping what was decoded up to there. A chunk size larger
 // than what is left is never trusted beyond the data that arrived.
@@ -79,10 +57,10 @@ void DecodeChunked(std::string_view rest, std::string& body) {
         std::size_t size = 0;
         std::size_t digits = 0;
         bool beyondData = false; // the size exceeds what is left; its exact value does not matter
-        for (; digits < line.size() && HexDigit(line[digits]) >= 0; ++digits) {
+        for (; digits < line.size() && HexDigitValue(line[digits]) >= 0; ++digits) {
             if (beyondData)
                 continue;
-            size = size * 16 + static_cast<std::size_t>(HexDigit(line[digits]));
+            size = size * 16 + static_cast<std::size_t>(HexDigitValue(line[digits]));
             beyondData = size > rest.size();
         }
         const std::string_view after = TrimBlanks(line.substr(digits));
@@ -127,8 +105,7 @@ bool IsReservedInvalidName(std::string_view host) {
     while (!host.empty() && host.back() == '.')
         host.remove_suffix(1);
     return EqualsIgnoringCase(host, "invalid") ||
-           (host.size() > kSuffix.size() &&
-            EqualsIgnoringCase(host.substr(host.size() - kSuffix.size()), kSuffix));
+           (host.size() > kSuffix.size() && EndsWithIgnoringCase(host, kSuffix));
 }
 
 struct AddressListDeleter {

@@ -1,5 +1,6 @@
 #include "app/SettingsStore.h"
 
+#include "app/AsciiText.h"
 #include "platform/XdgFolders.h"
 #include "resources/AtomicFile.h"
 #include "resources/WholeFile.h"
@@ -50,19 +51,6 @@ std::string_view Trim(std::string_view text) {
     return TrimRight(TrimLeft(text));
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // One to maxDigits hexadecimal digits and nothing else.
 bool ParseHexNumber(std::string_view text, size_t maxDigits, uint32_t& number) {
     if (text.empty() || text.size() > maxDigits) {
@@ -70,7 +58,7 @@ bool ParseHexNumber(std::string_view text, size_t maxDigits, uint32_t& number) {
     }
     number = 0;
     for (char c : text) {
-        int digit = HexDigit(c);
+        int digit = HexDigitValue(c);
         if (digit < 0) {
             return false;
         }

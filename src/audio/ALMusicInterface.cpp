@@ -1,5 +1,6 @@
 #include "audio/ALMusicInterface.h"
 
+#include "app/AsciiText.h"
 #include "audio/ALDevice.h"
 #include "audio/ModuleMusicStream.h"
 #include "audio/OggMusicStream.h"
@@ -10,7 +11,6 @@
 #include <AL/alext.h>
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <chrono>
 #include <vector>
 
@@ -27,7 +27,7 @@ std::string ExtensionOf(const std::string& fileName) {
         return {};
     std::string extension = fileName.substr(dot + 1);
     for (char& c : extension)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
+        c = ToLowerAscii(c);
     return extension;
 }
 

@@ -1,10 +1,10 @@
 #include "audio/SoundFileLoader.h"
 
+#include "app/AsciiText.h"
 #include "audio/OggVorbisDecoder.h"
 #include "audio/SunAudioFile.h"
 #include "audio/WavFile.h"
 
-#include <cctype>
 
 namespace ravix {
 
@@ -24,19 +24,9 @@ constexpr Format kFormats[] = {
     {".au", ReadSunAudioFile},
 };
 
-bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
-    if (text.size() < suffix.size())
-        return false;
-    for (size_t i = 0; i < suffix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[text.size() - suffix.size() + i])) !=
-            suffix[i])
-            return false;
-    return true;
-}
-
 const Format* FormatOf(const std::string& fileName) {
     for (const Format& format : kFormats)
-        if (EndsWithNoCase(fileName, format.mExtension))
+        if (EndsWithIgnoringCase(fileName, format.mExtension))
             return &format;
     return nullptr;
 }

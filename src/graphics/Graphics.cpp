@@ -1,5 +1,6 @@
 #include "graphics/Graphics.h"
 
+#include "app/AsciiText.h"
 #include "graphics/Font.h"
 #include "graphics/Image.h"
 #include "graphics/Transform.h"
@@ -24,17 +25,9 @@ bool IsSourceInside(const Image& image, const Rect& src) {
            src.mWidth <= image.GetWidth() - src.mX && src.mHeight <= image.GetHeight() - src.mY;
 }
 
+// Characters that are not hexadecimal digits count as 0.
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return 0;
+    return std::max(0, HexDigitValue(c));
 }
 
 // The colour of the six characters of a code: "oldclr", another word starting with 'o'

@@ -1,5 +1,6 @@
 #include "resources/DescParser.h"
 
+#include "app/AsciiText.h"
 #include "resources/PakInterface.h"
 
 #include <charconv>
@@ -11,10 +12,6 @@ namespace {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-bool IsHexDigit(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 bool IsQuote(char c) {
@@ -63,7 +60,7 @@ bool DescParser::ParseInt(std::string_view text, int& out) {
         return false;
     std::uint64_t value = 0;
     for (char c : text) {
-        if (!(hex ? IsHexDigit(c) : IsDigit(c)))
+        if (!(hex ? HexDigitValue(c) >= 0 : IsDigit(c)))
             return false;
         const int digit = IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
         value = value * (hex ? 16 : 10) + digit;

@@ -1,11 +1,12 @@
 // LoadImageFile: the extension search, the decoders and the alpha files.
+
+#include "app/AsciiText.h"
 #include "graphics/MemoryImage.h"
 #include "resources/ImageDecoders.h"
 #include "resources/ImageLib.h"
 
 #include <algorithm>
 #include <bit>
-#include <cctype>
 #include <new>
 #include <string_view>
 
@@ -34,13 +35,6 @@ constexpr Loader kLoaders[] = {
     {".tga", DecodeTga}, {".jpg", DecodeJpeg},     {".png", DecodePng},
     {".gif", DecodeGif}, {".j2k", DecodeJpeg2000}, {".jp2", DecodeJpeg2000},
 };
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // Index just after the last "\" or "/", 0 when there is none.
 size_t FileNameStart(const std::string& name) {

@@ -1,5 +1,7 @@
 #include "resources/PakFormat.h"
 
+#include "app/AsciiText.h"
+
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -10,10 +12,6 @@ namespace {
 
 bool IsSeparator(char c) {
     return c == '/' || c == '\\';
-}
-
-char ToUpperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
 }
 
 bool SameNameCharacter(char a, char b) {

@@ -1,4 +1,6 @@
 // The resource manager's records, manifest parsing, groups, counts and lookups; loading is in
+
+#include "app/AsciiText.h"
 // ResourceManagerLoad.cpp.
 #include "resources/ResourceManager.h"
 
@@ -68,13 +70,12 @@ uint32_t HexValue(const std::string& text, uint32_t fallback) {
     if (text[i] == '+' || text[i] == '-')
         negative = text[i++] == '-';
     if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
-        i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 2])))
+        i + 2 < text.size() && HexDigitValue(text[i + 2]) >= 0)
         i += 2;
     uint32_t value = 0;
     size_t digits = 0;
-    for (; i < text.size() && std::isxdigit(static_cast<unsigned char>(text[i])); ++i, ++digits) {
-        char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
-        value = value * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : c - 'a' + 10);
+    for (; i < text.size() && HexDigitValue(text[i]) >= 0; ++i, ++digits) {
+        value = value * 16 + static_cast<uint32_t>(HexDigitValue(text[i]));
     }
     if (digits == 0)
         return fallback;
