@@ -4,6 +4,8 @@
 #include "widgets/Dialog.h"
 #include "widgets/SliderListener.h"
 
+#include <array>
+
 namespace ravix {
 class ButtonWidget;
 class Checkbox;
@@ -48,6 +50,10 @@ public:
     ravix::Checkbox* mFullScreenCheckbox = nullptr;
     double mOldMusicLevel = 0;
     double mOldEffectsLevel = 0;
+
+private:
+    // The five controls, in the order they are added to the manager.
+    [[nodiscard]] std::array<ravix::Widget*, 5> Controls() const;
 };
 
 // Opens the options dialog over a screen of the given width: sized to its picture, centred,
