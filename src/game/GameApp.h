@@ -2,7 +2,9 @@
 
 #include "app/RavixAppBase.h"
 
+#include <atomic>
 #include <memory>
+#include <string>
 
 namespace tarnwick {
 
@@ -31,8 +33,26 @@ public:
     // the mode, over the whole screen, with the keyboard focus.
     void CreateBoard(int mode);
 
+    // "-headless" (the program entry chose the headless platform): with -play the replay runs
+    // to the end of the demo as fast as it goes, and the program ends there.
+    void HandleCommandLineOption(const std::string& name, const std::string& value) override;
+    // Saves a game in progress (not a won one) whenever the program ends.
+    void OnShutdownBegins() override;
+    bool RunFrame(bool allowSleep) override;
+
     Board* mBoard = nullptr;
     TitleScreen* mTitleScreen = nullptr;
+
+private:
+    // Marks the loading failed, shows the text as a fatal error and ends the program.
+    [[noreturn]] void FailStart(const std::string& text);
+    template <class Screen>
+    void TakeDownScreen(Screen*& screen);
+
+    bool mEndWithDemo = false;
+    // Set at most once: the resources could not be loaded, and the menu never shows.
+    std::atomic<bool> mLoadingFailed = false;
+    std::string mLoadingError; // written by the loading thread before it finishes
 };
 
 } // namespace tarnwick

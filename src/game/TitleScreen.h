@@ -3,6 +3,13 @@
 #include "widgets/ButtonListener.h"
 #include "widgets/Widget.h"
 
+#include <array>
+#include <initializer_list>
+
+namespace ravix {
+class Image;
+}
+
 namespace tarnwick {
 
 class FlickeringButtonWidget;
@@ -51,6 +58,21 @@ public:
     FlickeringButtonWidget* mResumeButton = nullptr;
     FlickeringButtonWidget* mNewButton = nullptr;
     FlickeringButtonWidget* mOptionsButton = nullptr;
+
+private:
+    // The buttons in the order they are made.
+    [[nodiscard]] std::array<FlickeringButtonWidget*, 11> Buttons() const;
+    // A menu button of the image's normal (top) and highlighted (bottom) looks, centred on
+    // (400, centreY), added to the manager and hidden.
+    FlickeringButtonWidget* MakeMenuButton(ravix::WidgetManager* manager, ravix::Image* image,
+                                           int id, int centreY);
+    static void ShowButtons(std::initializer_list<FlickeringButtonWidget*> buttons, bool visible);
+    void ShowResumeMenu();
+    void ShowTopScores();
+    // The game's information page, about.html of the data folder, in the user's browser.
+    void OpenAboutPage();
+    // Takes the title screen down (deleted after the pass) and starts a board in the mode.
+    void StartBoard(int mode);
 };
 
 } // namespace tarnwick
