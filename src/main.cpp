@@ -28,9 +28,10 @@ bool HasArgument(int argc, char** argv, const std::string& wanted) {
 // built in (a program run from its build folder finds its data without options).
 std::string DefaultDataFolder(const std::string& programFolder) {
     std::error_code error;
-    if (std::filesystem::exists(std::filesystem::path(programFolder) / "properties/resources.xml",
-                                error)) {
-        return programFolder;
+    for (const char* manifest : {"properties/resources.xml", "Properties/resources.xml"}) {
+        if (std::filesystem::exists(std::filesystem::path(programFolder) / manifest, error)) {
+            return programFolder;
+        }
     }
 #ifdef TARNWICK_DATA_DIR
     if (std::filesystem::is_directory(TARNWICK_DATA_DIR, error)) {
