@@ -6,6 +6,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/TestFont.h"
 #include "platform/KeyCodes.h"
+#include "widgets/ButtonWidget.h"
 #include "widgets/Dialog.h"
 
 #include <gtest/gtest.h>
@@ -244,6 +245,70 @@ TEST_F(BoardTest, EscapeOrPauseFreezesTheClockUntilAClickThatOnlyResumes) {
         RunUpdates(5);
         EXPECT_EQ(board.mTicks, 15);
     }
+}
+
+TEST_F(BoardTest, TheClockStopsWhileTheBoardLacksTheFocus) {
+    Board& board = StartBoard(1);
+    RunUpdates(3);
+    App().mWidgets->FocusWidget(nullptr);
+    RunUpdates(50);
+    EXPECT_EQ(board.mTicks, 3);
+    App().mWidgets->FocusWidget(&board);
+    RunUpdates(2);
+    EXPECT_EQ(board.mTicks, 5);
+}
+
+TEST_F(BoardTest, TheFiveButtonsLieAboveTheBoardCentredOnTheirPoints) {
+    Board& board = StartBoard(1);
+    const struct {
+        ravix::ButtonWidget* mButton;
+        int mId;
+        ravix::Rect mRect;
+    } cases[] = {{board.mMenuButton.get(), 1, {340, 534, 120, 32}},
+                 {board.mHelpButton.get(), 0, {690, 500, 40, 40}},
+                 {board.mOptionsButton.get(), 2, {60, 510, 40, 40}},
+                 {board.mMinimizeButton.get(), 3, {760, 8, 16, 16}},
+                 {board.mCloseButton.get(), 4, {776, 8, 16, 16}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mId);
+        ASSERT_NE(c.mButton, nullptr);
+        EXPECT_EQ(c.mButton->mId, c.mId);
+        EXPECT_EQ(c.mButton->GetRect(), c.mRect);
+        EXPECT_EQ(c.mButton->GetParent(), App().mWidgets.get());
+        EXPECT_EQ(c.mButton->mFaceCell, ravix::Rect(0, c.mRect.mHeight, c.mRect.mWidth,
+                                                     c.mRect.mHeight));
+        EXPECT_EQ(c.mButton->mHoverCell, ravix::Rect(0, 0, c.mRect.mWidth, c.mRect.mHeight));
+    }
+    // In a window the minimise and close buttons are hidden.
+    RunUpdates(1);
+    EXPECT_FALSE(board.mCloseButton->mVisible);
+    EXPECT_TRUE(board.mMenuButton->mVisible);
+}
+
+TEST_F(BoardTest, TheMenuButtonClosesTheHelpFirstThenSavesAndShowsTheTitle) {
+    Board& board = StartBoard(0);
+    ASSERT_TRUE(board.mShowHelp);
+    board.OnButtonClick(Board::kMenuButton);
+    EXPECT_FALSE(board.mShowHelp);
+    EXPECT_EQ(App().mBoard, &board);
+    EXPECT_FALSE(SavedGameExists());
+    board.OnButtonClick(Board::kHelpButton);
+    EXPECT_TRUE(board.mShowHelp);
+    board.OnButtonClick(Board::kHelpButton);
+    const ravix::Widget* buttons[] = {board.mMenuButton.get(), board.mHelpButton.get(),
+                                      board.mOptionsButton.get(), board.mMinimizeButton.get(),
+                                      board.mCloseButton.get()};
+    App().mSounds.clear();
+    board.OnButtonClick(Board::kMenuButton);
+    EXPECT_EQ(App().mSounds, std::vector<int>{kButton});
+    EXPECT_TRUE(SavedGameExists());
+    EXPECT_EQ(App().mBoard, nullptr);
+    ASSERT_NE(App().mTitleScreen, nullptr);
+    EXPECT_FALSE(App().mWidgets->HasChild(&board));
+    for (const ravix::Widget* button : buttons) {
+        EXPECT_EQ(button->GetParent(), nullptr);
+    }
+    EXPECT_EQ(board.mMenuButton, nullptr);
 }
 
 TEST_F(BoardTest, AWonGameRecordsItsScoreAndTheNextClickDealsTheNextLevel) {
