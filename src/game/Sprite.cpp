@@ -10,10 +10,13 @@ void Sprite::Update() {
     if (!mVisible) {
         return;
     }
+    // A scale of 1 x 1 and a rotation by 0 change nothing, but they would send the sprite
+    // through the stretched or the general matrix blit instead of the plain one; most sprites
+    // (the background, cards at rest on the largest grids) are drawn unscaled.
     mTransform.Reset();
-    mTransform.Scale(mScaleX, mScaleY);
-    // A rotation by 0 changes nothing, but after a scale it would turn the transform into a
-    // matrix and every sprite would take the slow general blit.
+    if (mScaleX != 1.0f || mScaleY != 1.0f) {
+        mTransform.Scale(mScaleX, mScaleY);
+    }
     if (mRotation != 0.0f) {
         mTransform.Rotate(mRotation);
     }

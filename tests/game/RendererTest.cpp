@@ -30,6 +30,7 @@ protected:
 TEST_F(RendererTest, DrawsByLayerThenInQueueOrderAndEmptiesTheQueue) {
     MultiSprite first(&mRenderer, 20, 20, 1);
     MultiSprite second(&mRenderer, 50, 50, 1);
+    // Unscaled sprites take the plain blit, centred on their position.
     first.AddLayer(&mStrip, 2, 0);  // cell 0 at (20, 20): drawn third
     first.AddLayer(&mStrip, 1, 1);  // cell 1: drawn first
     second.AddLayer(&mStrip, 2, 2); // cell 2 at (50, 50): drawn fourth
@@ -41,10 +42,10 @@ TEST_F(RendererTest, DrawsByLayerThenInQueueOrderAndEmptiesTheQueue) {
     mRenderer.Draw(mGraphics);
 
     const std::vector<std::string> expected = {
-        "BlitScaled (15,15 10x10) src (10,0 10x10) clip (0,0 100x100) #FFFFFFFF fast 0",
-        "BlitScaled (45,45 10x10) src (30,0 10x10) clip (0,0 100x100) #FFFFFFFF fast 0",
-        "BlitScaled (15,15 10x10) src (0,0 10x10) clip (0,0 100x100) #FFFFFFFF fast 0",
-        "BlitScaled (45,45 10x10) src (20,0 10x10) clip (0,0 100x100) #FFFFFFFF fast 0",
+        "BlitImageSubpixel 15,15 src (10,0 10x10) clip (0,0 100x100) #FFFFFFFF",
+        "BlitImageSubpixel 45,45 src (30,0 10x10) clip (0,0 100x100) #FFFFFFFF",
+        "BlitImageSubpixel 15,15 src (0,0 10x10) clip (0,0 100x100) #FFFFFFFF",
+        "BlitImageSubpixel 45,45 src (20,0 10x10) clip (0,0 100x100) #FFFFFFFF",
     };
     EXPECT_EQ(mTarget.mCalls, expected);
     EXPECT_TRUE(mRenderer.mQueue.empty());
