@@ -2,6 +2,8 @@
 
 #include "game/Board.h"
 #include "game/GameResources.h"
+#include "game/Level.h"
+#include "game/LevelsFile.h"
 #include "game/TitleScreen.h"
 #include "resources/ResourceManager.h"
 #include "widgets/WidgetManager.h"
@@ -58,6 +60,7 @@ void GameApp::Initialize() {
         // As fast as the machine allows, to the end of the recording.
         mRunToEnd = true;
     }
+    CheckLevelsFile();
     LoadResourceManifest();
     if (!mResources->LoadResourceGroup("Init") || !ExtractInitResources(*mResources) ||
         !mResources->LoadResourceGroup("TitleScreen") ||
@@ -72,6 +75,26 @@ void GameApp::FailStart(const std::string& text) {
     mLoadingFailed = true;
     ShowFatalError(text);
     QuitProcess(1);
+}
+
+void GameApp::CheckLevelsFile() {
+    LevelsFile levels;
+    std::string error;
+    std::vector<std::string> problems;
+    if (!ReadLevelsFile(Level::kLevelsFile, levels, error)) {
+        problems.push_back(error);
+    } else {
+        problems = CheckLevels(levels, LevelPictureCells{});
+    }
+    if (problems.empty()) {
+        return;
+    }
+    std::string text = std::string("The levels file ") + Level::kLevelsFile +
+                       " cannot be played:";
+    for (const std::string& problem : problems) {
+        text += "\n" + problem;
+    }
+    FailStart(text);
 }
 
 void GameApp::LoadingThreadBody() {

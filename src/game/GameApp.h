@@ -46,6 +46,10 @@ public:
 private:
     // Marks the loading failed, shows the text as a fatal error and ends the program.
     [[noreturn]] void FailStart(const std::string& text);
+    // The levels file is checked as tarnwick-tool levels check checks it: a file that cannot be
+    // read, a missing level, a count below 1, a grid larger than its deck (every problem that
+    // keeps a level from being dealt and won) ends the start with the file, level and problem.
+    void CheckLevelsFile();
     template <class Screen>
     void TakeDownScreen(Screen*& screen);
 

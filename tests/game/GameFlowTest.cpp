@@ -239,3 +239,37 @@ TEST_F(GameFlowTest, EscapePausesTheBoardAndFreezesItsClock) {
     app.RunFor(500);
     EXPECT_GT(board.mTicks, ticks + 40);
 }
+
+TEST_F(GameFlowTest, ALevelsFileThatCannotBePlayedEndsTheStartNamingLevelAndProblem) {
+    struct Case {
+        const char* mName;
+        const char* mLevels; // null: no file
+        const char* mProblem;
+    };
+    const Case cases[] = {
+        {"no file", nullptr, "Properties/Levels.txt: cannot be read"},
+        {"missing level", "2 #level 0 #cols 4 #rows 3 #colors 2 0 1 #shapes 2 0 1 #symbols 3 0 1 2",
+         "levels 1 to 2 are missing"},
+        {"count below 1", "0 #level 0 #cols 4 #rows 3 #colors 0 #shapes 2 0 1 #symbols 3 0 1 2",
+         "level 0: \"#colors\" count"},
+        {"grid larger than its deck",
+         "0 #level 0 #cols 5 #rows 3 #colors 2 0 1 #shapes 2 0 1 #symbols 3 0 1 2",
+         "level 0: the grid has 15"},
+    };
+    for (const Case& c : cases) {
+        const std::string folder = mHome.Path() + "/levels-" + std::to_string(&c - cases);
+        std::filesystem::copy(mData.Path(), folder, std::filesystem::copy_options::recursive);
+        std::filesystem::remove(folder + "/Properties/Levels.txt");
+        if (c.mLevels != nullptr) {
+            ravix::testing::WriteTextFile(folder + "/Properties/Levels.txt", c.mLevels);
+        }
+        FlowApp app;
+        EXPECT_THROW(app.Start(folder), ravix::HeadlessProcessExit) << c.mName;
+        EXPECT_NE(app.Headless().ExitCode(), 0) << c.mName;
+        const auto boxes = app.Headless().MessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u) << c.mName;
+        EXPECT_NE(boxes[0].mText.find("Properties/Levels.txt"), std::string::npos) << boxes[0].mText;
+        EXPECT_NE(boxes[0].mText.find(c.mProblem), std::string::npos) << boxes[0].mText;
+        std::filesystem::current_path(mOldFolder);
+    }
+}
