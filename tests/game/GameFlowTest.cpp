@@ -4,10 +4,12 @@
 #include "GameFlowSupport.h"
 
 #include "game/FlickeringButtonWidget.h"
+#include "game/OptionsDialog.h"
 #include "game/SaveFiles.h"
 #include "game/TitleScreen.h"
 #include "game/TopScoresScreen.h"
 #include "widgets/Dialog.h"
+#include "widgets/Checkbox.h"
 #include "widgets/HyperlinkWidget.h"
 #include "widgets/WidgetManager.h"
 
@@ -95,6 +97,8 @@ TEST_F(GameFlowTest, ABeginnerGamePlayedFromTheTitleToTheNextLevel) {
     EXPECT_TRUE(Shown(title->mHardButton));
     EXPECT_FALSE(Shown(title->mPlayButton));
     EXPECT_FALSE(Shown(title->mResumeButton));
+    app.RunFor(20);
+    EXPECT_TRUE(title->mLogoButton->mFlicker);
 
     app.Click(kMenuX, kFirstRowY);
     ASSERT_NE(app.mBoard, nullptr);
@@ -271,5 +275,31 @@ TEST_F(GameFlowTest, ALevelsFileThatCannotBePlayedEndsTheStartNamingLevelAndProb
         EXPECT_NE(boxes[0].mText.find("Properties/Levels.txt"), std::string::npos) << boxes[0].mText;
         EXPECT_NE(boxes[0].mText.find(c.mProblem), std::string::npos) << boxes[0].mText;
         std::filesystem::current_path(mOldFolder);
+    }
+}
+
+TEST_F(GameFlowTest, UncheckingFullScreenWhenItIsForcedExplainsAndKeepsTheBoxChecked) {
+    FlowApp& app = StartAtMainMenu();
+    app.mWantWindowed = false;
+    app.mFullScreenForced = true;
+    app.Click(kMenuX, kThirdRowY);
+    auto* options = dynamic_cast<OptionsDialog*>(app.FindDialog(OptionsDialog::kDialogId));
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->mFullScreenCheckbox->IsOn());
+    // The box lies at (321, 353) and is 24 x 24.
+    app.Click(333, 365);
+    ravix::Dialog* message = app.FindDialog(5);
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->mTitleText, "No Windowed Mode");
+    EXPECT_TRUE(options->mFullScreenCheckbox->IsOn());
+}
+
+TEST(FlickeringButtonWidget, TheGlowFollowsTheSineOfThePhase) {
+    const struct {
+        double mPhase;
+        int mAlpha;
+    } cases[] = {{0.0, 127}, {1.5707963267948966, 255}, {-1.5707963267948966, 0}, {3.0, 145}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(FlickeringButtonWidget::GlowAlpha(c.mPhase), c.mAlpha) << c.mPhase;
     }
 }
