@@ -5,6 +5,7 @@
 #include "game/Level.h"
 #include "game/LevelsFile.h"
 #include "game/TitleScreen.h"
+#include "game/TopScoresScreen.h"
 #include "resources/ResourceManager.h"
 #include "widgets/WidgetManager.h"
 
@@ -33,6 +34,16 @@ GameApp::GameApp(std::unique_ptr<ravix::Platform> platform)
 GameApp::~GameApp() {
     TakeDownScreen(mBoard);
     TakeDownScreen(mTitleScreen);
+    // A top-scores screen still open when the program ends belongs to no screen.
+    std::vector<TopScoresScreen*> scores;
+    for (ravix::Widget* widget : mWidgets->GetChildren()) {
+        if (auto* screen = dynamic_cast<TopScoresScreen*>(widget)) {
+            scores.push_back(screen);
+        }
+    }
+    for (TopScoresScreen* screen : scores) {
+        TakeDownScreen(screen);
+    }
     mResources->ReleaseGroup("");
 }
 
