@@ -92,8 +92,8 @@ bool Board::LoadGame() {
     if (!(in >> score >> pending >> ticks >> mode >> levelIndex >> scale >> count)) {
         return false;
     }
-    if (mode < 0 || mode > 3 || levelIndex < 0 || levelIndex > mLevel->GetMaxLevel() ||
-        ticks < 0 || !std::isfinite(scale) || scale <= 0.0f || scale > 1.0f || count <= 0) {
+    if (mode < 0 || mode > 3 || levelIndex < 0 || levelIndex > mLevel->GetMaxLevel() || ticks < 0 ||
+        !std::isfinite(scale) || scale <= 0.0f || scale > 1.0f || count <= 0) {
         return false;
     }
     // The number of cards must be what the level deals, and the file must be long enough to

@@ -45,8 +45,9 @@ protected:
         board.mCards.clear();
         for (size_t i = 0; i <= faces.size(); ++i) {
             const bool spare = i == faces.size();
-            auto card = std::make_unique<Card>(board.mRenderer.get(), spare ? 700.0f : 100.0f + 100 * i,
-                                               spare ? 500.0f : 100.0f, 1.0f);
+            auto card =
+                std::make_unique<Card>(board.mRenderer.get(), spare ? 700.0f : 100.0f + 100 * i,
+                                       spare ? 500.0f : 100.0f, 1.0f);
             const Face face = spare ? Face{2, 3, 7} : faces[i];
             card->SetFace(face.mShape, face.mSymbol, face.mColor);
             if (!spare && i < solved.size() && solved[i]) {
@@ -96,10 +97,13 @@ TEST_F(BoardTest, PicksAreJudgedOnTheThirdCard) {
         {"all three shared", {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}, {}, 44, kScore, true},
         {"shape and symbol", {{0, 1, 2}, {1, 1, 2}, {0, 1, 2}}, {}, 21, kScore, true},
         {"one attribute", {{0, 1, 2}, {0, 0, 1}, {0, 1, 0}}, {}, -3, kError, false},
-        {"three solved", {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}, {true, true, true}, -3, kError,
-         false},
-        {"two solved and one not", {{1, 0, 4}, {1, 1, 4}, {1, 2, 4}}, {true, false, true}, 15,
-         kScore, true},
+        {"three solved", {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}, {true, true, true}, -3, kError, false},
+        {"two solved and one not",
+         {{1, 0, 4}, {1, 1, 4}, {1, 2, 4}},
+         {true, false, true},
+         15,
+         kScore,
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mName);
@@ -174,7 +178,10 @@ TEST_F(BoardTest, EveryNthDealtCardStartsSolvedByMode) {
         int mInterval;
         bool mPeekAndHelp;
         int mPlayedMode;
-    } cases[] = {{0, 2, true, 0}, {1, 4, false, 1}, {2, 6, false, 2}, {3, 1000, false, 3},
+    } cases[] = {{0, 2, true, 0},
+                 {1, 4, false, 1},
+                 {2, 6, false, 2},
+                 {3, 1000, false, 3},
                  {Board::kResumeMode, 1000, false, 3}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mMode);
@@ -205,8 +212,9 @@ TEST_F(BoardTest, AGridLargerThanItsDeckDealsEveryCombinationOnce) {
 }
 
 TEST_F(BoardTest, ALevelWithoutCardsGoesBackToTheTitleWithAMessage) {
-    const char* files[] = {nullptr, "0 #level 1 #rows 3 #cols 4", "0 #level 0 #rows 3 #cols 4 "
-                                                                  "#colors 0 #shapes 1 0 #symbols 1 0"};
+    const char* files[] = {nullptr, "0 #level 1 #rows 3 #cols 4",
+                           "0 #level 0 #rows 3 #cols 4 "
+                           "#colors 0 #shapes 1 0 #symbols 1 0"};
     for (const char* file : files) {
         SCOPED_TRACE(file ? file : "no file");
         mApp.reset();
@@ -275,8 +283,8 @@ TEST_F(BoardTest, TheFiveButtonsLieAboveTheBoardCentredOnTheirPoints) {
         EXPECT_EQ(c.mButton->mId, c.mId);
         EXPECT_EQ(c.mButton->GetRect(), c.mRect);
         EXPECT_EQ(c.mButton->GetParent(), App().mWidgets.get());
-        EXPECT_EQ(c.mButton->mFaceCell, ravix::Rect(0, c.mRect.mHeight, c.mRect.mWidth,
-                                                     c.mRect.mHeight));
+        EXPECT_EQ(c.mButton->mFaceCell,
+                  ravix::Rect(0, c.mRect.mHeight, c.mRect.mWidth, c.mRect.mHeight));
         EXPECT_EQ(c.mButton->mHoverCell, ravix::Rect(0, 0, c.mRect.mWidth, c.mRect.mHeight));
     }
     // In a window the minimise and close buttons are hidden.

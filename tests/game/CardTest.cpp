@@ -1,7 +1,7 @@
 #include "game/Card.h"
+#include "game/GameTestSupport.h"
 #include "game/Renderer.h"
 #include "game/Sprite.h"
-#include "game/GameTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -104,8 +104,8 @@ TEST_F(CardTest, HoverIsAStrictTestAtTheCurrentScaleAndEnlargesTheCard) {
         int mX;
         int mY;
         bool mHover;
-    } cases[] = {{100, 200, true}, {114, 214, true}, {115, 200, false}, {86, 186, true},
-                 {85, 200, false}, {100, 215, false}};
+    } cases[] = {{100, 200, true}, {114, 214, true}, {115, 200, false},
+                 {86, 186, true},  {85, 200, false}, {100, 215, false}};
     for (const auto& c : cases) {
         mCard.HitTest(c.mX, c.mY);
         EXPECT_EQ(mCard.mHover, c.mHover) << c.mX << "," << c.mY;

@@ -1,5 +1,5 @@
-#include "game/GameTestSupport.h"
 #include "game/Level.h"
+#include "game/GameTestSupport.h"
 #include "game/Renderer.h"
 #include "game/Sprite.h"
 

@@ -1,10 +1,10 @@
-#include "game/MultiSprite.h"
 #include "game/Renderer.h"
+#include "game/MultiSprite.h"
 #include "game/Sprite.h"
 #include "graphics/Graphics.h"
-#include "graphics/Transform.h"
 #include "graphics/MemoryImage.h"
 #include "graphics/RecordingImage.h"
+#include "graphics/Transform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "game/GameTestSupport.h"
 #include "game/SaveFiles.h"
+#include "game/GameTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -66,8 +66,8 @@ struct GroupingPunct : std::numpunct<char> {
 };
 
 TEST_F(SaveFilesTest, NumbersAreWrittenInTheCLocaleWhateverTheUsersLocale) {
-    const std::locale old = std::locale::global(std::locale(std::locale::classic(),
-                                                            new GroupingPunct));
+    const std::locale old =
+        std::locale::global(std::locale(std::locale::classic(), new GroupingPunct));
     RecordTopScore(1500, 12345);
     const std::array<TopScore, 3> records = ReadTopScores();
     std::locale::global(old);
