@@ -75,6 +75,18 @@ TEST_F(SaveFilesTest, NumbersAreWrittenInTheCLocaleWhateverTheUsersLocale) {
     EXPECT_EQ(records[0].mScore, 12345);
 }
 
+TEST_F(SaveFilesTest, ASavedGameReadsBackAsItWasWritten) {
+    SavedGame game{-12, 7, 99, 2, 3, 0.75f, {}};
+    game.mCards = {{true, 7, 2, 3, 142.5f, 245.25f}, {false, 0, 0, 0, 0.125f, 599.5f}};
+    const std::string text = FormatSavedGame(game);
+    EXPECT_EQ(text, "-12 7\n99\n2\n3\n0.75\n2\n1 7 2 3 142.5 245.25\n0 0 0 0 0.125 599.5\n");
+    const std::optional<SavedGame> read = ParseSavedGame(text, 2);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(FormatSavedGame(*read), text);
+    // More cards than the caller allows are refused before anything is read for them.
+    EXPECT_FALSE(ParseSavedGame(text, 1));
+}
+
 TEST_F(SaveFilesTest, DeletingTheSavedGameIsQuietWhenThereIsNone) {
     EXPECT_FALSE(SavedGameExists());
     DeleteSavedGame();
