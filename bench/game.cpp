@@ -14,6 +14,7 @@
 #include "game/SaveFiles.h"
 #include "game/TitleScreen.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "widgets/WidgetManager.h"
 
 #include <algorithm>
 #include <chrono>
@@ -70,6 +71,9 @@ public:
 
     // The board moved to the level with the most cards.
     void MoveToLargestLevel() {
+        // As the title screen starts a board: it takes itself down first.
+        mWidgets->DetachChild(mTitleScreen);
+        DeferDelete(mTitleScreen);
         CreateBoard(1);
         Board& board = *mBoard;
         int largest = 0;

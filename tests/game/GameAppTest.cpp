@@ -8,6 +8,8 @@
 #include "game/GameApp.h"
 #include "game/GameResources.h"
 #include "game/SaveFiles.h"
+#include "game/TitleScreen.h"
+#include "widgets/WidgetManager.h"
 #include "platform/DesktopPlatform.h"
 #include "resources/ResourceManager.h"
 
@@ -42,6 +44,9 @@ RunResult RunOnce(const std::string& dataFolder) {
     EXPECT_TRUE(app.mResources->LoadResourceGroup("Game"));
     EXPECT_TRUE(ExtractGameResources(*app.mResources));
     DeleteSavedGame(); // as the difficulty menu does: the first run saved its game at exit
+    // The title screen takes itself down before it starts a board.
+    app.mWidgets->DetachChild(app.mTitleScreen);
+    app.DeferDelete(app.mTitleScreen);
     app.CreateBoard(1);
     RunResult result{app.StartTick(), {}};
     for (const auto& card : app.mBoard->mCards) {
