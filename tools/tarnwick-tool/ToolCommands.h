@@ -16,6 +16,7 @@ int RunFontCommand(const Args& args);
 int RunSoundCommand(const Args& args);
 int RunResourcesCommand(const Args& args);
 int RunDemoCommand(const Args& args);
+int RunLevelsCommand(const Args& args);
 
 // Keeps a text on one line: backslash, tab, line feed and carriage return are written as
 // \\, \t, \n and \r.

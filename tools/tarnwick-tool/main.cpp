@@ -32,6 +32,12 @@ const char* UsageText() {
            "  demo dump FILE          print one line per recorded event: update number, a tab,\n"
            "                          the event's name, and a tab and its payload as name=value\n"
            "                          fields when it has one\n"
+           "  levels check FILE [IMAGE_ROWS SYMBOL_CELLS]\n"
+           "                          list each level of a levels file (number, grid, counts,\n"
+           "                          deck size), then one line per problem: a missing level,\n"
+           "                          reading that stops early, a count below 1, fewer cards\n"
+           "                          than cells, a value outside the colour columns (3), the\n"
+           "                          tile rows or the symbol cells given (exit status 1)\n"
            "  --help                  print this text\n"
            "\n"
            "xml dump writes the kind (Start, End, Text, Instruction, Comment), a tab and the\n"
@@ -97,5 +103,7 @@ int main(int argc, char** argv) {
         return RunResourcesCommand(args);
     if (group == "demo")
         return RunDemoCommand(args);
+    if (group == "levels")
+        return RunLevelsCommand(args);
     return UsageError();
 }
