@@ -7,7 +7,8 @@ namespace tarnwick::tool {
 const char* UsageText() {
     return "usage: tarnwick-tool COMMAND ...\n"
            "\n"
-           "  pak build OUT.pak DIR   archive every file below DIR\n"
+           "  pak build OUT.pak DIR   archive every file below DIR, sorted by name; entry times\n"
+           "                          are capped at SOURCE_DATE_EPOCH when it is set\n"
            "  pak list FILE.pak       list the entries: size, a tab, the stored name\n"
            "  pak cat FILE.pak NAME   write an entry's bytes to standard output\n"
            "  xml dump FILE           print one line per markup item\n"
