@@ -133,13 +133,18 @@ struct SysFont::Face {
 };
 
 SysFont::SysFont(const std::string& faceName, int pointSize, bool bold, bool italic, bool underline)
-    : SysFont(Request{faceName, MulDiv(pointSize, kPixelsPerInch, 72), bold, italic, underline,
-                      kAnsiCharSet, {}}) {}
+    : SysFont(Request{faceName,
+                      MulDiv(pointSize, kPixelsPerInch, 72),
+                      bold,
+                      italic,
+                      underline,
+                      kAnsiCharSet,
+                      {}}) {}
 
 // There is no device to ask for its resolution: every display counts as 96 pixels per inch.
 SysFont::SysFont(const std::string& faceName, RavixAppBase* app, int pointSize, int charSet)
-    : SysFont(
-          Request{faceName, MulDiv(pointSize, kPixelsPerInch, 72), false, false, false, charSet, {}}) {
+    : SysFont(Request{
+          faceName, MulDiv(pointSize, kPixelsPerInch, 72), false, false, false, charSet, {}}) {
     mApp = app;
 }
 
@@ -202,9 +207,8 @@ bool SysFont::OpenMatchingFace(FT_LibraryRec_* library, Face& face) {
     FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
     FcPatternGetInteger(match, FC_SLANT, 0, &slant);
 
-    const bool opened =
-        file != nullptr &&
-        FT_New_Face(library, reinterpret_cast<const char*>(file), index, &face.mFace) == 0;
+    const bool opened = file != nullptr && FT_New_Face(library, reinterpret_cast<const char*>(file),
+                                                       index, &face.mFace) == 0;
     if (opened && family != nullptr) {
         face.mFamily = reinterpret_cast<const char*>(family);
     }
@@ -341,7 +345,8 @@ void SysFont::DrawString(Graphics& g, int x, int y, std::string_view text, const
             if (py < 0 || py >= height) {
                 continue;
             }
-            const uint8_t* source = glyph.mCoverage.data() + static_cast<size_t>(row) * glyph.mWidth;
+            const uint8_t* source =
+                glyph.mCoverage.data() + static_cast<size_t>(row) * glyph.mWidth;
             for (int column = 0; column < glyph.mWidth; ++column) {
                 const int px = penX + glyph.mLeft + column;
                 if (px >= 0 && px < width) {

@@ -49,8 +49,7 @@ private:
 class DataApp : public ravix::testing::HeadlessApp {
 public:
     DataApp() {
-        mSounds = std::make_unique<ravix::ALSoundManager>(ravix::ALDevice::OpenLoopback(44100),
-                                                          "");
+        mSounds = std::make_unique<ravix::ALSoundManager>(ravix::ALDevice::OpenLoopback(44100), "");
     }
     ResourceManager& Resources() { return *mResources; }
 };
@@ -82,38 +81,22 @@ struct ImageGeometry {
 
 // Every picture's size and cells as the game's drawing places them.
 const ImageGeometry kImages[] = {
-    {"IMAGE_LOGO", 800, 600, 1, 1},
-    {"IMAGE_MENU_PLAY", 260, 100, 1, 2},
-    {"IMAGE_MENU_SCORES", 260, 100, 1, 2},
-    {"IMAGE_MENU_EXIT", 260, 100, 1, 2},
-    {"IMAGE_MENU_BEGINNER", 260, 100, 1, 2},
-    {"IMAGE_MENU_EASY", 260, 100, 1, 2},
-    {"IMAGE_MENU_NORMAL", 260, 100, 1, 2},
-    {"IMAGE_MENU_HARD", 260, 100, 1, 2},
-    {"IMAGE_MENU_RESUME", 260, 100, 1, 2},
-    {"IMAGE_MENU_NEW", 260, 100, 1, 2},
-    {"IMAGE_MENU_OPTIONS", 260, 100, 1, 2},
-    {"IMAGE_MENU_LOGO", 200, 80, 1, 2},
-    {"IMAGE_MENU_LOGO2", 200, 40, 1, 1},
-    {"IMAGE_TILES", 192, 256, 3, 4},
-    {"IMAGE_TILES_SEL", 192, 256, 3, 4},
-    {"IMAGE_SYMBOLS", 512, 64, 8, 1},
-    {"IMAGE_UNKNOWN", 64, 64, 1, 1},
-    {"IMAGE_BKG", 800, 600, 1, 1},
-    {"IMAGE_HELP", 800, 600, 1, 1},
-    {"IMAGE_PAUSE", 800, 600, 1, 1},
-    {"IMAGE_MENU_BTN", 120, 64, 1, 2},
-    {"IMAGE_HELP_BTN", 40, 80, 1, 2},
-    {"IMAGE_OPTIONS_BTN", 40, 80, 1, 2},
-    {"IMAGE_MIN_BTN", 16, 32, 1, 2},
-    {"IMAGE_CLOSE_BTN", 16, 32, 1, 2},
-    {"IMAGE_SCORES_BKG", 800, 600, 1, 1},
-    {"IMAGE_DIALOG_OPTIONS", 400, 330, 1, 1},
-    {"IMAGE_BTN_OK", 84, 72, 1, 2},
-    {"IMAGE_BTN_CANCEL", 84, 72, 1, 2},
-    {"IMAGE_CHECKBOX", 48, 24, 2, 1},
-    {"IMAGE_SLIDER_TRACK", 200, 24, 1, 1},
-    {"IMAGE_SLIDER_THUMB", 20, 28, 1, 1},
+    {"IMAGE_LOGO", 800, 600, 1, 1},           {"IMAGE_MENU_PLAY", 260, 100, 1, 2},
+    {"IMAGE_MENU_SCORES", 260, 100, 1, 2},    {"IMAGE_MENU_EXIT", 260, 100, 1, 2},
+    {"IMAGE_MENU_BEGINNER", 260, 100, 1, 2},  {"IMAGE_MENU_EASY", 260, 100, 1, 2},
+    {"IMAGE_MENU_NORMAL", 260, 100, 1, 2},    {"IMAGE_MENU_HARD", 260, 100, 1, 2},
+    {"IMAGE_MENU_RESUME", 260, 100, 1, 2},    {"IMAGE_MENU_NEW", 260, 100, 1, 2},
+    {"IMAGE_MENU_OPTIONS", 260, 100, 1, 2},   {"IMAGE_MENU_LOGO", 200, 80, 1, 2},
+    {"IMAGE_MENU_LOGO2", 200, 40, 1, 1},      {"IMAGE_TILES", 192, 256, 3, 4},
+    {"IMAGE_TILES_SEL", 192, 256, 3, 4},      {"IMAGE_SYMBOLS", 512, 64, 8, 1},
+    {"IMAGE_UNKNOWN", 64, 64, 1, 1},          {"IMAGE_BKG", 800, 600, 1, 1},
+    {"IMAGE_HELP", 800, 600, 1, 1},           {"IMAGE_PAUSE", 800, 600, 1, 1},
+    {"IMAGE_MENU_BTN", 120, 64, 1, 2},        {"IMAGE_HELP_BTN", 40, 80, 1, 2},
+    {"IMAGE_OPTIONS_BTN", 40, 80, 1, 2},      {"IMAGE_MIN_BTN", 16, 32, 1, 2},
+    {"IMAGE_CLOSE_BTN", 16, 32, 1, 2},        {"IMAGE_SCORES_BKG", 800, 600, 1, 1},
+    {"IMAGE_DIALOG_OPTIONS", 400, 330, 1, 1}, {"IMAGE_BTN_OK", 84, 72, 1, 2},
+    {"IMAGE_BTN_CANCEL", 84, 72, 1, 2},       {"IMAGE_CHECKBOX", 48, 24, 2, 1},
+    {"IMAGE_SLIDER_TRACK", 200, 24, 1, 1},    {"IMAGE_SLIDER_THUMB", 20, 28, 1, 1},
 };
 
 void ExpectImageGeometry(ResourceManager& resources) {
@@ -165,8 +148,8 @@ void ExpectOptionsControlsFit(ResourceManager& resources) {
 void ExpectLevelsFitThePictures(ResourceManager& resources) {
     tarnwick::LevelsFile levels;
     std::string error;
-    ASSERT_TRUE(tarnwick::ReadLevelsFile((kDataFolder / "Properties/Levels.txt").string(), levels,
-                                         error))
+    ASSERT_TRUE(
+        tarnwick::ReadLevelsFile((kDataFolder / "Properties/Levels.txt").string(), levels, error))
         << error;
     const auto tiles = resources.LookupImage("IMAGE_TILES");
     const auto symbols = resources.LookupImage("IMAGE_SYMBOLS");

@@ -11,14 +11,16 @@ using tooltest::ToolResult;
 TEST(LevelsCommandTest, ListsTheLevelsAndEachProblem) {
     paktest::TempFolder folder;
     const std::string path = folder / "Levels.txt";
-    paktest::WriteFile(path, "2\n"
-                             "#level 0 #cols 4 #rows 3 #colors 2 0 1 #shapes 2 0 1 #symbols 3 0 1 2\n"
-                             "#level 2 #cols 4 #rows 4 #colors 2 0 1 #shapes 2 0 5 #symbols 3 0 1 2\n");
+    paktest::WriteFile(path,
+                       "2\n"
+                       "#level 0 #cols 4 #rows 3 #colors 2 0 1 #shapes 2 0 1 #symbols 3 0 1 2\n"
+                       "#level 2 #cols 4 #rows 4 #colors 2 0 1 #shapes 2 0 5 #symbols 3 0 1 2\n");
     const ToolResult run = RunTool({"levels", "check", path, "4", "8"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, path + ": levels 0 to 2\n"
-                              "level 0: 4 x 3 grid, 2 colours x 2 shapes x 3 symbols = 12 cards\n"
-                              "level 2: 4 x 4 grid, 2 colours x 2 shapes x 3 symbols = 12 cards\n" +
+    EXPECT_EQ(run.out, path +
+                           ": levels 0 to 2\n"
+                           "level 0: 4 x 3 grid, 2 colours x 2 shapes x 3 symbols = 12 cards\n"
+                           "level 2: 4 x 4 grid, 2 colours x 2 shapes x 3 symbols = 12 cards\n" +
                            path + ": level 1 is missing\n" + path +
                            ": level 2: shape value 5 is outside the tile picture's rows (0..3)\n");
 

@@ -158,8 +158,8 @@ GlyphPicture Widened(const GlyphPicture& glyph, int radius) {
                 const int sy = y - radius + tap.mY;
                 if (sx < 0 || sy < 0 || sx >= glyph.mWidth || sy >= glyph.mHeight)
                     continue;
-                best = std::max(best,
-                                glyph.mCoverage[size_t(sy) * glyph.mWidth + sx] * tap.mWeight / 255);
+                best = std::max(best, glyph.mCoverage[size_t(sy) * glyph.mWidth + sx] *
+                                          tap.mWeight / 255);
             }
             out.mCoverage[size_t(y) * out.mWidth + x] = uint8_t(best);
         }
@@ -232,15 +232,14 @@ std::string LayerCommands(const std::string& layer, const std::string& picture, 
         const char* separator = i == 0 ? "" : " ";
         rects += separator + ("(" + std::to_string(g.mX) + " " + std::to_string(g.mY) + " " +
                               std::to_string(g.mWidth) + " " + std::to_string(g.mHeight) + ")");
-        offsets += separator +
-                   ("(" + std::to_string(g.mLeft) + " " + std::to_string(g.mTop) + ")");
+        offsets += separator + ("(" + std::to_string(g.mLeft) + " " + std::to_string(g.mTop) + ")");
         widths += separator + std::to_string(advances[i]);
     }
     return "CreateLayer " + layer + ";\nLayerSetImage " + layer + " '" + picture + "';\n" +
            "LayerSetAscent " + layer + " " + std::to_string(ascent) + ";\n" + "LayerSetHeight " +
-           layer + " " + std::to_string(height) + ";\n" + "LayerSetImageMap " + layer +
-           " Chars (" + rects + ");\n" + "LayerSetCharOffsets " + layer + " Chars (" + offsets +
-           ");\n" + "LayerSetCharWidths " + layer + " Chars (" + widths + ");\n";
+           layer + " " + std::to_string(height) + ";\n" + "LayerSetImageMap " + layer + " Chars (" +
+           rects + ");\n" + "LayerSetCharOffsets " + layer + " Chars (" + offsets + ");\n" +
+           "LayerSetCharWidths " + layer + " Chars (" + widths + ");\n";
 }
 
 int Fail(const std::string& message) {
@@ -303,11 +302,11 @@ int RunFontMake(const std::string& recipePath, const std::string& outPath) {
     std::string chars;
     for (int code = recipe.mFirstChar; code <= recipe.mLastChar; ++code)
         chars += (chars.empty() ? "" : " ") + QuotedChar(code);
-    std::string descriptor =
-        "# " + recipe.mFace + " at " + std::to_string(recipe.mPixelSize) +
-        " pixels, made by tarnwick-tool font make from " + fs::path(recipePath).filename().string() +
-        ".\n" + "Define Chars (" + chars + ");\n" + "SetDefaultPointSize " +
-        std::to_string(recipe.mPixelSize) + ";\n";
+    std::string descriptor = "# " + recipe.mFace + " at " + std::to_string(recipe.mPixelSize) +
+                             " pixels, made by tarnwick-tool font make from " +
+                             fs::path(recipePath).filename().string() + ".\n" + "Define Chars (" +
+                             chars + ");\n" + "SetDefaultPointSize " +
+                             std::to_string(recipe.mPixelSize) + ";\n";
     descriptor += LayerCommands("Main", pictureName, ascent, lineHeight, fill, advances);
     const std::vector<GlyphPicture>& under = recipe.mOutline ? outline : fill;
     if (recipe.mOutline)
