@@ -22,6 +22,8 @@ PACKAGES=(
   libsdl2-dev
   # checking the window by hand without a desktop: xvfb-run, a window manager, input and screenshots
   xvfb xauth imagemagick xdotool openbox
+  # rendering the SVG pictures of the game's data
+  librsvg2-bin
 )
 
 missing=()
