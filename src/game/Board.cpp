@@ -133,7 +133,11 @@ void Board::OnButtonClick(int id) {
             mShowHelp = false;
             break;
         }
-        SaveGame();
+        // A won game has ended: its saved game is deleted and its score recorded, so it is not
+        // saved again for a resume that would only record it a second time.
+        if (!mGameEnded) {
+            SaveGame();
+        }
         ReturnToTitle();
         break;
     case kOptionsButton:

@@ -355,6 +355,18 @@ TEST_F(BoardTest, AWonGameRecordsItsScoreAndTheNextClickDealsTheNextLevel) {
     EXPECT_EQ(board.mLevelIndex, 0);
 }
 
+TEST_F(BoardTest, LeavingAWonGameWithTheMenuButtonSavesNothing) {
+    Board& board = StartBoard(1);
+    PlaceCards(board, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}});
+    board.mCards.pop_back(); // no spare card: the triple wins the game
+    ClickCards(board, {0, 1, 2});
+    RunUpdates(1);
+    ASSERT_TRUE(board.IsAllSolved());
+    board.OnButtonClick(Board::kMenuButton);
+    EXPECT_FALSE(SavedGameExists());
+    EXPECT_NE(App().mTitleScreen, nullptr);
+}
+
 TEST_F(BoardTest, InBeginnerModeTheHelpComesFirstAndTheFirstHintRightAfterIt) {
     Board& board = StartBoard(0);
     ASSERT_TRUE(board.mShowHelp);
