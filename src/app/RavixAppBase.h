@@ -441,6 +441,9 @@ private:
     std::unique_ptr<SettingsStore> OpenSettings(const std::string& name, std::string& subKey,
                                                 std::string& valueName) const;
     void MakeDataFolder();
+    // Adds main.pak of the working folder to the file layer; an archive that is there but
+    // cannot be read ends the start with a message naming it.
+    void MountMainArchive();
     // Window and display (RavixAppWindow.cpp).
     void PlaceMainWindow();
     void SyncActivation();

@@ -36,7 +36,7 @@ void RavixAppBase::Initialize() {
         std::error_code ignored;
         std::filesystem::current_path(mStartFolder, ignored);
     }
-    gPakInterface->MountArchive("main.pak"); // a missing archive is no error
+    MountMainArchive();
     if (!mPlatform->AcquireInstanceLock(mProductName)) {
         OnAlreadyRunning();
     }
@@ -92,6 +92,19 @@ std::unique_ptr<MusicInterface> RavixAppBase::CreateMusicInterface() {
         return std::make_unique<MusicInterface>();
     }
     return std::make_unique<ALMusicInterface>(mAudioDevice);
+}
+
+void RavixAppBase::MountMainArchive() {
+    std::string error;
+    std::error_code ignored;
+    // A missing archive is no error; one that is there but cannot be read is a damaged
+    // installation, which would otherwise show up later as some other file not found.
+    if (!gPakInterface->MountArchive("main.pak", error) &&
+        std::filesystem::exists("main.pak", ignored)) {
+        ShowFatalError("The archive main.pak in " + std::filesystem::current_path(ignored).string() +
+                       " cannot be read: " + error);
+        QuitProcess(1);
+    }
 }
 
 void RavixAppBase::MakeDataFolder() {

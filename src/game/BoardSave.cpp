@@ -5,7 +5,6 @@
 #include "game/Level.h"
 #include "game/SaveFiles.h"
 #include "graphics/Image.h"
-#include "resources/AtomicFile.h"
 #include "resources/WholeFile.h"
 
 #include <algorithm>
@@ -46,9 +45,7 @@ std::string Board::SavedGameText() const {
 }
 
 void Board::SaveGame() {
-    if (MakeSaveFolder()) {
-        (void)ravix::WriteFileAtomically(SavedGamePath(), SavedGameText());
-    }
+    (void)WriteSavedGame(SavedGameText());
 }
 
 bool Board::LoadGame() {

@@ -4,7 +4,11 @@
 #include "resources/AtomicFile.h"
 #include "resources/WholeFile.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <locale>
 #include <sstream>
@@ -29,6 +33,26 @@ bool ReadCard(std::istream& in, SavedCard& card) {
     }
     card.mSolved = solved == 1;
     return (solved == 0 || solved == 1) && std::isfinite(card.mX) && std::isfinite(card.mY);
+}
+
+// Saving fails silently for the player, but whoever runs the program from a shell learns once
+// that nothing is being kept, and why.
+void NoteSaveFailure(const std::string& path, int error) {
+    static std::atomic<bool> noted = false;
+    if (!noted.exchange(true)) {
+        std::fprintf(stderr, "tarnwick: cannot save the game in %s: %s\n", path.c_str(),
+                     std::strerror(error != 0 ? error : EIO));
+    }
+}
+
+// Makes the save folder and replaces the file there with contents.
+bool WriteSaveFile(const std::string& path, const std::string& contents) {
+    errno = 0;
+    if (MakeSaveFolder() && ravix::WriteFileAtomically(path, contents)) {
+        return true;
+    }
+    NoteSaveFailure(path, errno);
+    return false;
 }
 
 } // namespace
@@ -97,6 +121,10 @@ bool MakeSaveFolder() {
     return std::filesystem::is_directory(SaveFolder(), error);
 }
 
+bool WriteSavedGame(const std::string& text) {
+    return WriteSaveFile(SavedGamePath(), text);
+}
+
 bool SavedGameExists() {
     std::error_code error;
     return std::filesystem::exists(SavedGamePath(), error);
@@ -146,15 +174,12 @@ std::array<TopScore, 3> ReadTopScores() {
 
 void RecordTopScore(int seconds, int score) {
     const std::array<TopScore, 3> records = MergeTopScore(ReadTopScores(), seconds, score);
-    if (!MakeSaveFolder()) {
-        return;
-    }
     std::ostringstream out;
     out.imbue(std::locale::classic());
     for (const TopScore& record : records) {
         out << record.mScore << ' ' << record.mTime << '\n';
     }
-    (void)ravix::WriteFileAtomically(TopScoresPath(), out.str());
+    (void)WriteSaveFile(TopScoresPath(), out.str());
 }
 
 } // namespace tarnwick

@@ -55,11 +55,15 @@ std::string TopScoresPath();
 // Creates the save folder and every missing folder above it; false when it cannot.
 bool MakeSaveFolder();
 
+// Replaces the saved game with text (FormatSavedGame's), atomically. A failure is silent to the
+// player; the first one of the process is noted once on the standard error stream.
+bool WriteSavedGame(const std::string& text);
+
 bool SavedGameExists();
 // Deletes the saved game; no error when there is none.
 void DeleteSavedGame();
 // Puts a won game into the three records (best balance, highest score, fastest game) and writes
-// them back; ties keep the older record.
+// them back; ties keep the older record. A failure to write is handled as WriteSavedGame's.
 void RecordTopScore(int seconds, int score);
 // The three records; zeros for a missing file or for what cannot be read.
 std::array<TopScore, 3> ReadTopScores();

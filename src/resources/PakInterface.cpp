@@ -94,6 +94,10 @@ PakInterface::~PakInterface() {
 
 bool PakInterface::MountArchive(const std::string& path) {
     std::string error;
+    return MountArchive(path, error);
+}
+
+bool PakInterface::MountArchive(const std::string& path, std::string& error) {
     std::unique_ptr<PakArchive> archive = PakArchive::Open(path, error);
     if (!archive)
         return false;

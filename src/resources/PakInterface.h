@@ -53,6 +53,8 @@ public:
     // file) is refused: the result is false and the layer stays as it was. A mounted archive
     // file can itself be read through the layer, descrambled, under its own name.
     bool MountArchive(const std::string& path);
+    // The same; on failure error says why the archive could not be added.
+    bool MountArchive(const std::string& path, std::string& error);
     // The entry a read-only open of name would find, or null.
     const PakEntry* FindEntry(std::string_view name) const;
 

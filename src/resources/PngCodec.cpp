@@ -86,11 +86,19 @@ bool EncodePng(std::FILE* out, const uint32_t* bits, int width, int height) {
     return true;
 }
 
+// A picture that cannot be decoded is reported once by whoever asked for it, naming the file;
+// libpng's own printing of its errors and warnings would only add lines without the name.
+[[noreturn]] void JumpOnPngError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+void IgnorePngWarning(png_structp, png_const_charp) {}
+
 } // namespace
 
 std::unique_ptr<Image> DecodePng(PakFile* file) {
     const uint64_t fileBytes = PakBytesLeft(file);
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnPngError, IgnorePngWarning);
     if (!png)
         return nullptr;
     png_infop info = png_create_info_struct(png);
