@@ -1,12 +1,15 @@
 #include "app/CrashHandler.h"
 #include "app/CrashReporterApp.h"
+#include "app/DataLocation.h"
 #include "app/RavixAppBase.h"
 #include "audio/ALDevice.h"
+#include "game/ProgramHelp.h"
 #include "platform/DesktopPlatform.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 // Starts the application in a window on the desktop, runs it until the window is closed and
@@ -15,6 +18,11 @@
 int main(int argc, char** argv) {
     if (std::getenv(ravix::kCrashReportVariable) != nullptr) {
         return ravix::RunCrashReporter(argc, argv);
+    }
+    // --help, --version and unknown options are answered before any window or device opens.
+    if (std::optional<int> exitCode =
+            ravix::AnswerCommandLine(tarnwick::ProgramHelp(), argc, argv)) {
+        return *exitCode;
     }
     ravix::InstallCrashHandler();
     ravix::SetCrashReportLibraries(ravix::DesktopLibraryVersion(),
@@ -31,6 +39,7 @@ int main(int argc, char** argv) {
     app->mRegistryKey = "Brannel\\Tarnwick";
     app->mScreenWidth = 800;
     app->mScreenHeight = 600;
+    app->mStartFolder = ravix::FindDataFolder(app->mStartFolder, "tarnwick", TARNWICK_DATA_DIR);
     ravix::gApplication = app.get();
     app->Initialize();
     // The sound device is open now, so the full version text is known.
