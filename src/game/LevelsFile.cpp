@@ -54,8 +54,8 @@ private:
 std::optional<int> ParseNumber(std::string_view token) {
     if (!token.empty() && token.front() == '+')
         token.remove_prefix(1);
-    if (token.empty() || token.front() == '+' || (token.front() == '-' && token.size() > 1 &&
-                                                  (token[1] == '+' || token[1] == '-')))
+    if (token.empty() || token.front() == '+' ||
+        (token.front() == '-' && token.size() > 1 && (token[1] == '+' || token[1] == '-')))
         return std::nullopt;
     int value = 0;
     const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
@@ -203,12 +203,17 @@ void CheckLevel(const LevelDefinition& level, const LevelPictureCells& cells,
         problems.push_back(prefix + "the grid " + std::to_string(*level.mCols) + " x " +
                            std::to_string(*level.mRows) + " has no cells");
     const std::size_t before = problems.size();
-    CheckList(level, {level.mColors, "#colors", "colour", "the tile picture's columns",
-                      cells.mColorColumns}, problems);
-    CheckList(level, {level.mShapes, "#shapes", "shape", "the tile picture's rows",
-                      cells.mShapeRows}, problems);
-    CheckList(level, {level.mSymbols, "#symbols", "symbol", "the symbol picture's cells",
-                      cells.mSymbolCells}, problems);
+    CheckList(
+        level,
+        {level.mColors, "#colors", "colour", "the tile picture's columns", cells.mColorColumns},
+        problems);
+    CheckList(level,
+              {level.mShapes, "#shapes", "shape", "the tile picture's rows", cells.mShapeRows},
+              problems);
+    CheckList(
+        level,
+        {level.mSymbols, "#symbols", "symbol", "the symbol picture's cells", cells.mSymbolCells},
+        problems);
     if (problems.size() != before || level.CellCount() == 0)
         return; // the deck is not what its counts say; comparing it with the grid says nothing
     if (level.DeckSize() < level.CellCount())
@@ -222,8 +227,7 @@ void CheckLevel(const LevelDefinition& level, const LevelPictureCells& cells,
 void CheckNumbering(const LevelsFile& levels, std::vector<std::string>& problems) {
     const int maxLevel = *levels.mMaxLevel;
     if (maxLevel < 0) {
-        problems.push_back("the highest level number " + std::to_string(maxLevel) +
-                           " is below 0");
+        problems.push_back("the highest level number " + std::to_string(maxLevel) + " is below 0");
         return;
     }
     // Missing numbers are reported as runs, so that a huge highest number gives few lines.
@@ -306,8 +310,8 @@ std::string DescribeLevel(const LevelDefinition& level) {
     auto size = [](const std::optional<int>& value) {
         return value ? std::to_string(*value) : std::string("?");
     };
-    return LevelPrefix(level.mNumber) + size(level.mCols) + " x " + size(level.mRows) +
-           " grid, " + Plural(level.mColors.mCount, "colour", "colours") + " x " +
+    return LevelPrefix(level.mNumber) + size(level.mCols) + " x " + size(level.mRows) + " grid, " +
+           Plural(level.mColors.mCount, "colour", "colours") + " x " +
            Plural(level.mShapes.mCount, "shape", "shapes") + " x " +
            Plural(level.mSymbols.mCount, "symbol", "symbols") + " = " +
            Plural(level.DeckSize(), "card", "cards");

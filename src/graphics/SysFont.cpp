@@ -133,13 +133,18 @@ struct SysFont::Face {
 };
 
 SysFont::SysFont(const std::string& faceName, int pointSize, bool bold, bool italic, bool underline)
-    : SysFont(Request{faceName, MulDiv(pointSize, kPixelsPerInch, 72), bold, italic, underline,
-                      kAnsiCharSet}) {}
+    : SysFont(Request{faceName,
+                      MulDiv(pointSize, kPixelsPerInch, 72),
+                      bold,
+                      italic,
+                      underline,
+                      kAnsiCharSet,
+                      {}}) {}
 
 // There is no device to ask for its resolution: every display counts as 96 pixels per inch.
 SysFont::SysFont(const std::string& faceName, RavixAppBase* app, int pointSize, int charSet)
-    : SysFont(
-          Request{faceName, MulDiv(pointSize, kPixelsPerInch, 72), false, false, false, charSet}) {
+    : SysFont(Request{
+          faceName, MulDiv(pointSize, kPixelsPerInch, 72), false, false, false, charSet, {}}) {
     mApp = app;
 }
 
@@ -174,17 +179,9 @@ std::string SysFont::GetMatchedFamily() const {
     return mFace ? mFace->mFamily : std::string();
 }
 
-// Asks fontconfig for the installed face closest to the request and opens it at the pixel
-// height; styles the matched face lacks are synthesised. Without any face the font stays empty
-// (zero metrics, nothing drawn).
-void SysFont::Open() {
-    FreeTypeLibrary& library = Library();
-    // Declared before the lock, so that a face given up on is closed after the lock is free.
-    auto face = std::make_unique<Face>();
-    std::lock_guard lock(library.mMutex);
-    if (library.mLibrary == nullptr) {
-        return;
-    }
+// Opens the installed face fontconfig finds closest to the request; called with the library's
+// lock held.
+bool SysFont::OpenMatchingFace(FT_LibraryRec_* library, Face& face) {
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY,
                        reinterpret_cast<const FcChar8*>(mRequest.mFaceName.c_str()));
@@ -197,7 +194,7 @@ void SysFont::Open() {
     FcPattern* match = FcFontMatch(nullptr, pattern, &result);
     FcPatternDestroy(pattern);
     if (match == nullptr) {
-        return;
+        return false;
     }
     FcChar8* file = nullptr;
     FcChar8* family = nullptr;
@@ -210,24 +207,54 @@ void SysFont::Open() {
     FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
     FcPatternGetInteger(match, FC_SLANT, 0, &slant);
 
-    const bool opened =
-        file != nullptr && FT_New_Face(library.mLibrary, reinterpret_cast<const char*>(file), index,
-                                       &face->mFace) == 0;
+    const bool opened = file != nullptr && FT_New_Face(library, reinterpret_cast<const char*>(file),
+                                                       index, &face.mFace) == 0;
     if (opened && family != nullptr) {
-        face->mFamily = reinterpret_cast<const char*>(family);
+        face.mFamily = reinterpret_cast<const char*>(family);
     }
     FcPatternDestroy(match);
     if (!opened) {
-        face->mFace = nullptr;
+        face.mFace = nullptr;
+        return false;
+    }
+    face.mSyntheticBold = mRequest.mBold && weight < FC_WEIGHT_DEMIBOLD;
+    face.mSyntheticItalic = mRequest.mItalic && slant == FC_SLANT_ROMAN;
+    return true;
+}
+
+std::unique_ptr<SysFont> SysFont::FromFile(const std::string& fontFile, int pixelHeight) {
+    Request request;
+    request.mPixelHeight = pixelHeight;
+    request.mFontFile = fontFile;
+    return std::unique_ptr<SysFont>(new SysFont(request));
+}
+
+// Opens the requested face at the pixel height: the font file when one is named, else the
+// installed face fontconfig finds closest to the request, with the styles the matched face
+// lacks synthesised. Without any face the font stays empty (zero metrics, nothing drawn).
+void SysFont::Open() {
+    FreeTypeLibrary& library = Library();
+    // Declared before the lock, so that a face given up on is closed after the lock is free.
+    auto face = std::make_unique<Face>();
+    std::lock_guard lock(library.mMutex);
+    if (library.mLibrary == nullptr) {
+        return;
+    }
+    if (!mRequest.mFontFile.empty()) {
+        if (FT_New_Face(library.mLibrary, mRequest.mFontFile.c_str(), 0, &face->mFace) != 0) {
+            face->mFace = nullptr;
+            return;
+        }
+        if (face->mFace->family_name != nullptr) {
+            face->mFamily = face->mFace->family_name;
+        }
+    } else if (!OpenMatchingFace(library.mLibrary, *face)) {
         return;
     }
     FT_Face ft = face->mFace;
     if (FT_Set_Pixel_Sizes(ft, 0, static_cast<FT_UInt>(GetPixelHeight())) != 0) {
         return;
     }
-    face->mSyntheticBold = mRequest.mBold && weight < FC_WEIGHT_DEMIBOLD;
-    face->mSyntheticItalic = mRequest.mItalic && slant == FC_SLANT_ROMAN;
-
     // Ascent and height follow the face's Windows metrics when it has them, as the platform's
     // text metrics do, rounded up to whole pixels.
     const int ppem = GetPixelHeight();
@@ -267,6 +294,31 @@ int SysFont::StringWidth(std::string_view text) {
     return std::max(0, width);
 }
 
+bool SysFont::RenderGlyph(char c, GlyphCoverage& glyph) {
+    glyph = GlyphCoverage();
+    if (!mFace || !mFace->LoadGlyph(c)) {
+        return false;
+    }
+    glyph.mAdvance = mFace->Advance();
+    FT_GlyphSlot slot = mFace->mFace->glyph;
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0 ||
+        slot->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) {
+        return true; // nothing to draw, but the character advances
+    }
+    const FT_Bitmap& bitmap = slot->bitmap;
+    glyph.mLeft = slot->bitmap_left;
+    glyph.mTop = mAscent - slot->bitmap_top;
+    glyph.mWidth = static_cast<int>(bitmap.width);
+    glyph.mHeight = static_cast<int>(bitmap.rows);
+    glyph.mCoverage.resize(static_cast<size_t>(glyph.mWidth) * glyph.mHeight);
+    for (int row = 0; row < glyph.mHeight; ++row) {
+        const uint8_t* source = bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch;
+        std::copy_n(source, glyph.mWidth,
+                    glyph.mCoverage.begin() + static_cast<ptrdiff_t>(row) * glyph.mWidth);
+    }
+    return true;
+}
+
 void SysFont::DrawString(Graphics& g, int x, int y, std::string_view text, const Color& color,
                          const Rect&) {
     const Image* target = g.GetTarget();
@@ -283,33 +335,27 @@ void SysFont::DrawString(Graphics& g, int x, int y, std::string_view text, const
     const size_t count = static_cast<size_t>(width) * height;
     std::vector<uint8_t> coverage(count, 0);
     int penX = 0;
+    GlyphCoverage glyph;
     for (char c : text) {
-        if (!mFace->LoadGlyph(c)) {
+        if (!RenderGlyph(c, glyph)) {
             continue;
         }
-        const int advance = mFace->Advance();
-        FT_GlyphSlot slot = mFace->mFace->glyph;
-        if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0 &&
-            slot->bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
-            const FT_Bitmap& bitmap = slot->bitmap;
-            const int left = penX + slot->bitmap_left;
-            const int top = mAscent - slot->bitmap_top;
-            for (int row = 0; row < static_cast<int>(bitmap.rows); ++row) {
-                const int py = top + row;
-                if (py < 0 || py >= height) {
-                    continue;
-                }
-                const uint8_t* source = bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch;
-                for (int column = 0; column < static_cast<int>(bitmap.width); ++column) {
-                    const int px = left + column;
-                    if (px >= 0 && px < width) {
-                        uint8_t& cell = coverage[static_cast<size_t>(py) * width + px];
-                        cell = std::max(cell, source[column]);
-                    }
+        for (int row = 0; row < glyph.mHeight; ++row) {
+            const int py = glyph.mTop + row;
+            if (py < 0 || py >= height) {
+                continue;
+            }
+            const uint8_t* source =
+                glyph.mCoverage.data() + static_cast<size_t>(row) * glyph.mWidth;
+            for (int column = 0; column < glyph.mWidth; ++column) {
+                const int px = penX + glyph.mLeft + column;
+                if (px >= 0 && px < width) {
+                    uint8_t& cell = coverage[static_cast<size_t>(py) * width + px];
+                    cell = std::max(cell, source[column]);
                 }
             }
         }
-        penX += advance;
+        penX += glyph.mAdvance;
     }
     if (mRequest.mUnderline) {
         const int top = std::max(0, mFace->mUnderlineTop);

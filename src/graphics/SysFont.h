@@ -2,8 +2,12 @@
 
 #include "graphics/Font.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+struct FT_LibraryRec_; // FreeType's library handle
 
 namespace ravix {
 
@@ -26,6 +30,10 @@ public:
             bool underline = false);
     SysFont(const std::string& faceName, RavixAppBase* app, int pointSize,
             int charSet = kAnsiCharSet);
+    // The face in the given font file at a pixel height, without asking fontconfig: the same
+    // file always gives the same glyphs (the tools render the game's image fonts this way).
+    // GetMatchedFamily is empty when the file cannot be opened.
+    static std::unique_ptr<SysFont> FromFile(const std::string& fontFile, int pixelHeight);
     ~SysFont() override;
     SysFont(const SysFont&) = delete;
     SysFont& operator=(const SysFont&) = delete;
@@ -42,6 +50,20 @@ public:
     // Simulated bold draws the text twice, one pixel apart.
     void SetSimulatedBold(bool simulatedBold) { mSimulatedBold = simulatedBold; }
     [[nodiscard]] bool HasSimulatedBold() const { return mSimulatedBold; }
+
+    // The anti-aliased coverage of one character: mWidth x mHeight bytes, row by row, placed
+    // with its top-left corner at (pen x + mLeft, line top + mTop), where the line top lies the
+    // ascent above the baseline.
+    struct GlyphCoverage {
+        int mLeft = 0;
+        int mTop = 0;
+        int mWidth = 0;
+        int mHeight = 0;
+        int mAdvance = 0;
+        std::vector<uint8_t> mCoverage;
+    };
+    // False when the font has no face or the face cannot load the character.
+    [[nodiscard]] bool RenderGlyph(char c, GlyphCoverage& glyph);
 
     [[nodiscard]] RavixAppBase* GetApplication() const { return mApp; }
     // The character height asked of the face: the point size at kPixelsPerInch.
@@ -62,10 +84,12 @@ private:
         bool mItalic = false;
         bool mUnderline = false;
         int mCharSet = kAnsiCharSet;
+        std::string mFontFile; // opened directly when set
     };
 
     explicit SysFont(const Request& request);
     void Open();
+    bool OpenMatchingFace(::FT_LibraryRec_* library, Face& face);
 
     RavixAppBase* mApp = nullptr;
     Request mRequest;

@@ -58,6 +58,12 @@ bool PakWriter::AddFile(std::string name, const std::string& diskPath, std::stri
     return true;
 }
 
+void PakWriter::ClampFileTimes(FileTime latest) {
+    for (Item& item : mItems)
+        if (item.mFileTime.Ticks() > latest.Ticks())
+            item.mFileTime = latest;
+}
+
 std::string PakWriter::Directory() const {
     std::string out;
     PutU32(out, kPakMagic);

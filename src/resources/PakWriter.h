@@ -17,6 +17,9 @@ public:
     // Adds a file from disk: its size and modification time are taken now, its contents when
     // the archive is written.
     [[nodiscard]] bool AddFile(std::string name, const std::string& diskPath, std::string& error);
+    // Sets every entry time later than latest to latest, so that archives of the same contents
+    // made at different times are the same bytes (reproducible builds fix latest for a build).
+    void ClampFileTimes(FileTime latest);
 
     // Writes the archive to a temporary file beside path and renames it over path, so that a
     // failure never leaves a torn archive. On failure sets error and leaves path untouched.

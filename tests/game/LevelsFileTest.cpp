@@ -65,8 +65,7 @@ TEST(LevelsFileTest, ParsesEachLevelAsTheGameLoadsIt) {
         {"0 #level 0 #cols 4x #rows 3", 0, "cols=- rows=- stopped=4x"},
         {"0 #level 0 #cols 99999999999 #rows 3", 0, "cols=- rows=- stopped=99999999999"},
         {"0 #level 0 #colors 3 0 x 2 #rows 3", 0, "cols=- rows=- colors=3:0 stopped=x"},
-        {"1 #level 0 #rows x #level 1 #rows 2 #level 0 #cols 4", 0,
-         "cols=- rows=- stopped=x"},
+        {"1 #level 0 #rows x #level 1 #rows 2 #level 0 #cols 4", 0, "cols=- rows=- stopped=x"},
         {"1 #level 0 #rows x #level 1 #rows 2 #level 0 #cols 4", 1, "cols=- rows=2"},
         // The token that stopped a level is an ordinary word (here a keyword) to the others.
         {"1 #level 0 #rows #level 1 #rows 2", 1, "cols=- rows=2"},
@@ -119,8 +118,10 @@ TEST(LevelsFileTest, CheckReportsEveryProblemOnce) {
         {"2147483647 " + Level0(), {"levels 1 to 2147483647 are missing"}},
         {"0 " + Level0() + "#level 3 #cols 3 #rows 1 #colors 3 0 1 2 #shapes 1 0 #symbols 1 0",
          {"level 3: outside 0..0, never played"}},
-        {"1 " + Level0() + "#level x", {"reading stops at \"#level\" \"x\", where a level number "
-                                        "is needed", "level 1 is missing"}},
+        {"1 " + Level0() + "#level x",
+         {"reading stops at \"#level\" \"x\", where a level number "
+          "is needed",
+          "level 1 is missing"}},
         {"0 " + Level0("#cols 4 #rows 4"),
          {"level 0: the grid has 16 cells but the values make only 12 different cards"}},
         {"0 " + Level0("#cols 4"), {"level 0: no \"#rows\" size"}},

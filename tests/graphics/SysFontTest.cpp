@@ -270,3 +270,41 @@ TEST(SysFont, DuplicateIsEqualWithTheFlagsCleared) {
     EXPECT_EQ(PixelsOf(*Render(*sys, "Ab", kOpaqueWhite)),
               PixelsOf(*Render(font, "Ab", kOpaqueWhite)));
 }
+
+TEST(SysFont, FromFileOpensThatFaceAndRendersSingleGlyphs) {
+    const std::string file = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+    std::unique_ptr<SysFont> font = SysFont::FromFile(file, 24);
+    EXPECT_EQ(font->GetMatchedFamily(), "DejaVu Sans");
+    // The same face as fontconfig's bold DejaVu Sans at 18 points (24 pixels at 96 per inch).
+    SysFont matched(kFace, 18, true);
+    EXPECT_EQ(font->GetAscent(), matched.GetAscent());
+    EXPECT_EQ(font->GetHeight(), matched.GetHeight());
+    EXPECT_EQ(font->StringWidth("Tarnwick 1284"), matched.StringWidth("Tarnwick 1284"));
+
+    // A glyph's coverage lies where drawing the character puts it (H stays within its advance,
+    // which is as far as a drawn string reaches).
+    SysFont::GlyphCoverage glyph;
+    ASSERT_TRUE(font->RenderGlyph('H', glyph));
+    EXPECT_EQ(glyph.mAdvance, font->StringWidth("H"));
+    ASSERT_GT(glyph.mWidth, 0);
+    ASSERT_EQ(glyph.mCoverage.size(), size_t(glyph.mWidth) * glyph.mHeight);
+    MemoryImage drawn;
+    drawn.Create(40, 40);
+    Graphics g(&drawn);
+    g.SetFont(font.get());
+    g.SetColor(Color(255, 255, 255));
+    g.DrawString("H", 5, 5 + font->GetAscent());
+    const Coverage measured = Measure(drawn);
+    EXPECT_EQ(measured.mBounds.mX, 5 + glyph.mLeft);
+    EXPECT_EQ(measured.mBounds.mY, 5 + glyph.mTop);
+    EXPECT_EQ(measured.mBounds.mWidth, glyph.mWidth);
+    EXPECT_EQ(measured.mBounds.mHeight, glyph.mHeight);
+    ASSERT_TRUE(font->RenderGlyph(' ', glyph));
+    EXPECT_GT(glyph.mAdvance, 0);
+    EXPECT_TRUE(glyph.mCoverage.empty());
+
+    std::unique_ptr<SysFont> missing = SysFont::FromFile("/no/such/font.ttf", 24);
+    EXPECT_EQ(missing->GetMatchedFamily(), "");
+    EXPECT_EQ(missing->StringWidth("T"), 0);
+    EXPECT_FALSE(missing->RenderGlyph('T', glyph));
+}

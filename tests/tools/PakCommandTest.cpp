@@ -101,4 +101,31 @@ TEST(PakCommandTest, BuildArchivesAFolderExactly) {
     EXPECT_EQ(RunTool({"pak", "build", (folder / "no/such/dir/x.pak"), source.string()}).status, 1);
 }
 
+TEST(PakCommandTest, SourceDateEpochCapsTheEntryTimes) {
+    paktest::TempFolder folder;
+    const std::filesystem::path source = folder.Path() / "data";
+    paktest::WriteFile(source / "a.txt", "a");
+    const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (source / "a.txt").c_str(), times, 0), 0);
+    auto ticks = [](uint64_t seconds) { return (seconds + 11644473600ull) * 10000000ull; };
+
+    const struct {
+        const char* epoch;
+        uint64_t expected;
+    } cases[] = {
+        {"999999999", ticks(999999999)},   // earlier than the file: the cap
+        {"1000000001", ticks(1000000000)}, // later: the file's own time
+        {"soon", ticks(1000000000)},       // malformed: no cap
+    };
+    const std::string pak = folder / "built.pak";
+    for (const auto& c : cases) {
+        setenv("SOURCE_DATE_EPOCH", c.epoch, 1);
+        ToolResult build = RunTool({"pak", "build", pak, source.string()});
+        unsetenv("SOURCE_DATE_EPOCH");
+        ASSERT_EQ(build.status, 0) << build.err;
+        EXPECT_EQ(paktest::ReadFile(pak), paktest::Archive({{"a.txt", "a", c.expected}}))
+            << c.epoch;
+    }
+}
+
 } // namespace

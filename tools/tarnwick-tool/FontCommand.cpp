@@ -127,6 +127,8 @@ int Render(const std::string& fontSpec, const std::string& text, const std::stri
 int RunFontCommand(const Args& args) {
     if (args.size() == 4 && args[0] == "render")
         return Render(args[1], args[2], args[3]);
+    if (args.size() == 3 && args[0] == "make")
+        return RunFontMake(args[1], args[2]);
     return UsageError();
 }
 

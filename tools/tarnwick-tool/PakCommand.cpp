@@ -6,9 +6,12 @@
 #include "resources/PakWriter.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace tarnwick::tool {
 
@@ -52,6 +55,21 @@ bool CollectFiles(const fs::path& folder, const fs::path& skip,
     return true;
 }
 
+// SOURCE_DATE_EPOCH (seconds since 1970, the reproducible-builds convention) caps the entry
+// times, so that a build makes the same archive bytes whenever it runs. Unset or malformed: no
+// cap.
+std::optional<ravix::FileTime> LatestFileTime() {
+    const char* text = std::getenv("SOURCE_DATE_EPOCH");
+    if (text == nullptr)
+        return std::nullopt;
+    const std::string_view value(text);
+    int64_t seconds = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+    if (error != std::errc() || end != value.data() + value.size() || seconds < 0)
+        return std::nullopt;
+    return ravix::FileTime::FromUnixTime(seconds, 0);
+}
+
 int Build(const std::string& outPath, const std::string& folder) {
     std::error_code code;
     if (!fs::is_directory(folder, code))
@@ -64,6 +82,8 @@ int Build(const std::string& outPath, const std::string& folder) {
     for (const auto& [name, path] : files)
         if (!writer.AddFile(name, path.string(), error))
             return Fail(error);
+    if (std::optional<ravix::FileTime> latest = LatestFileTime())
+        writer.ClampFileTimes(*latest);
     if (!writer.Write(outPath, error))
         return Fail(error);
     return 0;

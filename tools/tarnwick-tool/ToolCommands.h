@@ -13,6 +13,8 @@ int RunPakCommand(const Args& args);
 int RunXmlCommand(const Args& args);
 int RunImageCommand(const Args& args);
 int RunFontCommand(const Args& args);
+// Writes the descriptor OUT and its glyph picture (OUT's stem + ".png" beside it).
+int RunFontMake(const std::string& recipePath, const std::string& outPath);
 int RunSoundCommand(const Args& args);
 int RunResourcesCommand(const Args& args);
 int RunDemoCommand(const Args& args);
