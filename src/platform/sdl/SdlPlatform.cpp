@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <time.h>
 #include <utility>
 
 namespace ravix {
@@ -208,8 +209,12 @@ bool SdlPlatform::HasRealDisplay() const {
     return Environment("SDL_VIDEODRIVER") != nullptr || !IsWindowlessDriver(VideoDriver());
 }
 
+// Milliseconds since the system started (SDL's own clock starts with the program, which would
+// give every run nearly the same start tick and so the same random numbers).
 int64_t SdlPlatform::TickCount() {
-    return static_cast<int64_t>(SDL_GetTicks64());
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
 void SdlPlatform::Sleep(int ms) {

@@ -1,0 +1,79 @@
+#include "game/Board.h"
+
+#include "game/Card.h"
+#include "game/GameResources.h"
+#include "game/Level.h"
+#include "game/Renderer.h"
+#include "graphics/Font.h"
+#include "graphics/Graphics.h"
+
+#include <cstdio>
+
+namespace tarnwick {
+
+namespace {
+
+const ravix::Color kWhite(255, 255, 255);
+const ravix::Color kBlack(0, 0, 0);
+const ravix::Color kClockSecondsColor(0, 255, 0);
+constexpr const char* kNextGameText = "Click for next game";
+
+int TextWidth(ravix::Font* font, const std::string& text) {
+    return font != nullptr ? font->StringWidth(text) : 0;
+}
+
+void DrawText(ravix::Graphics& g, ravix::Font* font, const ravix::Color& color,
+              const std::string& text, int x, int y) {
+    g.SetFont(font);
+    g.SetColor(color);
+    g.DrawString(text, x, y);
+}
+
+} // namespace
+
+void Board::Draw(ravix::Graphics& g) {
+    mLevel->Draw();
+    if (!mShowHelp) {
+        for (auto& card : mCards) {
+            card->Draw();
+        }
+    }
+    mRenderer->Draw(g);
+    g.SetTintImages(false);
+    if (mShowHelp) {
+        g.DrawImage(IMAGE_HELP, 0, 0);
+    }
+    DrawScoreAndClock(g);
+    if (mAllSolved) {
+        DrawShadowedText(g, kNextGameText, 400 - TextWidth(FONT_DEFAULT, kNextGameText) / 2, 300);
+    }
+    if (mPaused || !mFocused) {
+        g.DrawImage(IMAGE_PAUSE, 0, 0);
+    }
+}
+
+void Board::DrawScoreAndClock(ravix::Graphics& g) {
+    const std::string score = std::to_string(mScore);
+    DrawText(g, FONT_SMALL, kWhite, score, 400 - TextWidth(FONT_SMALL, score) / 2, 72);
+
+    if (mBonusTimer > 0) {
+        --mBonusTimer;
+        DrawShadowedText(g, "+" + std::to_string(mBonusValue), mBonusX, mBonusY);
+        --mBonusY;
+    }
+
+    const int minutes = mTicks / 6000;
+    const int seconds = mTicks / 100 - minutes * 60;
+    const std::string minutesText = std::to_string(minutes);
+    DrawText(g, FONT_SMALL, kWhite, minutesText, 86 - TextWidth(FONT_SMALL, minutesText), 76);
+    char secondsText[16];
+    std::snprintf(secondsText, sizeof secondsText, "%02d", seconds);
+    DrawText(g, FONT_MICRO, kClockSecondsColor, secondsText, 95, 73);
+}
+
+void Board::DrawShadowedText(ravix::Graphics& g, const std::string& text, int x, int y) {
+    DrawText(g, FONT_DEFAULT, kBlack, text, x + 2, y + 2);
+    DrawText(g, FONT_DEFAULT, kWhite, text, x, y);
+}
+
+} // namespace tarnwick

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/RavixAppBase.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+namespace tarnwick {
+
+class Board;
+class TitleScreen;
+
+// The game's application: its identity and window, the three resource groups ("Init" and
+// "TitleScreen" on the main thread, "Game" on the loading thread), the music, and the switch
+// between the two screens of the game, the title screen and the board.
+class GameApp : public ravix::RavixAppBase {
+public:
+    explicit GameApp(std::unique_ptr<ravix::Platform> platform);
+    ~GameApp() override;
+
+    void Initialize() override;
+    void LoadingThreadBody() override;
+    void OnLoadingComplete() override;
+    void PlayEffect(int id) override;
+
+    // Makes a title screen (buttons hidden) over the whole screen and adds it to the widgets.
+    void CreateTitleScreen();
+    // The board's menu button: forgets the board (which took itself down) and shows a new title
+    // screen with its main menu at once.
+    void ShowTitleScreen();
+    // The title screen's difficulty and resume buttons (after it took itself down): a board in
+    // the mode, over the whole screen, with the keyboard focus.
+    void CreateBoard(int mode);
+
+    // "-headless" (the program entry chose the headless platform): with -play the replay runs
+    // to the end of the demo as fast as it goes, and the program ends there.
+    void HandleCommandLineOption(const std::string& name, const std::string& value) override;
+    // Saves a game in progress (not a won one) whenever the program ends.
+    void OnShutdownBegins() override;
+    bool RunFrame(bool allowSleep) override;
+
+    Board* mBoard = nullptr;
+    TitleScreen* mTitleScreen = nullptr;
+
+private:
+    // Marks the loading failed, shows the text as a fatal error and ends the program.
+    [[noreturn]] void FailStart(const std::string& text);
+    // The levels file is checked as tarnwick-tool levels check checks it: a file that cannot be
+    // read, a missing level, a count below 1, a grid larger than its deck (every problem that
+    // keeps a level from being dealt and won) ends the start with the file, level and problem.
+    void CheckLevelsFile();
+    template <class Screen>
+    void TakeDownScreen(Screen*& screen);
+
+    bool mEndWithDemo = false;
+    // Set at most once: the resources could not be loaded, and the menu never shows.
+    std::atomic<bool> mLoadingFailed = false;
+    std::string mLoadingError; // written by the loading thread before it finishes
+};
+
+} // namespace tarnwick

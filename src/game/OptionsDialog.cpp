@@ -1,0 +1,156 @@
+#include "game/OptionsDialog.h"
+
+#include "game/GameApp.h"
+#include "game/GameResources.h"
+#include "graphics/Image.h"
+#include "widgets/ButtonWidget.h"
+#include "widgets/Checkbox.h"
+#include "widgets/Slider.h"
+#include "widgets/WidgetManager.h"
+
+namespace tarnwick {
+
+namespace {
+
+// A dialog button drawn from its image: the top half normal, the bottom half while over it.
+ravix::ButtonWidget* MakeImageButton(int id, ravix::ButtonListener* listener, ravix::Image* image) {
+    auto* button = new ravix::ButtonWidget(id, listener);
+    if (image != nullptr) {
+        const int width = image->GetWidth();
+        const int height = image->GetHeight();
+        button->mFaceImage = image;
+        button->mHoverImage = image;
+        button->mFaceCell = ravix::Rect(0, 0, width, height / 2);
+        button->mHoverCell = ravix::Rect(0, height / 2, width, height / 2);
+    }
+    button->mShowHandCursor = true;
+    return button;
+}
+
+int WidthOf(const ravix::Image* image) {
+    return image != nullptr ? image->GetWidth() : 0;
+}
+
+int HeightOf(const ravix::Image* image) {
+    return image != nullptr ? image->GetHeight() : 0;
+}
+
+void DetachFromTree(ravix::Widget* widget) {
+    if (widget != nullptr && widget->GetParent() != nullptr) {
+        widget->GetParent()->DetachChild(widget);
+    }
+}
+
+} // namespace
+
+OptionsDialog::OptionsDialog(GameApp* app)
+    : Dialog(IMAGE_DIALOG_OPTIONS, kDialogId, true, "", "", "", kNoButtons), mApp(app) {
+    mOldMusicLevel = app->GetMusicLevel();
+    mOldEffectsLevel = app->GetEffectsLevel();
+    mMusicSlider = new ravix::Slider(IMAGE_SLIDER_TRACK, IMAGE_SLIDER_THUMB, kMusicSlider, this);
+    mMusicSlider->SetValue(mOldMusicLevel);
+    mEffectsSlider =
+        new ravix::Slider(IMAGE_SLIDER_TRACK, IMAGE_SLIDER_THUMB, kEffectsSlider, this);
+    mEffectsSlider->SetValue(mOldEffectsLevel);
+    mOkButton = MakeImageButton(kOk, this, IMAGE_BTN_OK);
+    mCancelButton = MakeImageButton(kCancel, this, IMAGE_BTN_CANCEL);
+    mFullScreenCheckbox = new ravix::Checkbox(IMAGE_CHECKBOX, nullptr, kFullScreen, this);
+}
+
+OptionsDialog::~OptionsDialog() {
+    delete mMusicSlider;
+    delete mEffectsSlider;
+    delete mOkButton;
+    delete mCancelButton;
+    delete mFullScreenCheckbox;
+}
+
+void OptionsDialog::OnAttached(ravix::WidgetManager* manager) {
+    Dialog::OnAttached(manager);
+    // The controls are the dialog's siblings, kept just above it as its own buttons are.
+    for (ravix::Widget* control : Controls()) {
+        control->mStackOrder = mStackOrder;
+    }
+    manager->InsertChild(mMusicSlider);
+    manager->InsertChild(mEffectsSlider);
+    manager->InsertChild(mOkButton);
+    manager->InsertChild(mCancelButton);
+    const int width = WidthOf(IMAGE_CHECKBOX);
+    const int height = HeightOf(IMAGE_CHECKBOX);
+    mFullScreenCheckbox->mOffCell = ravix::Rect(0, 0, width / 2, height);
+    mFullScreenCheckbox->mOnCell = ravix::Rect(width / 2, 0, width / 2, height);
+    mFullScreenCheckbox->SetOn(!mApp->mWantWindowed, false);
+    manager->InsertChild(mFullScreenCheckbox);
+}
+
+void OptionsDialog::OnDetached(ravix::WidgetManager* manager) {
+    Dialog::OnDetached(manager);
+    for (ravix::Widget* control : Controls()) {
+        DetachFromTree(control);
+    }
+}
+
+std::array<ravix::Widget*, 5> OptionsDialog::Controls() const {
+    return {mMusicSlider, mEffectsSlider, mOkButton, mCancelButton, mFullScreenCheckbox};
+}
+
+void OptionsDialog::Resize(int x, int y, int width, int height) {
+    Dialog::Resize(x, y, width, height);
+    const int sliderWidth = WidthOf(IMAGE_SLIDER_TRACK) - 2;
+    const int sliderHeight = HeightOf(IMAGE_SLIDER_THUMB);
+    mMusicSlider->Resize(x + 167, y + 79, sliderWidth, sliderHeight);
+    mEffectsSlider->Resize(x + 167, y + 159, sliderWidth, sliderHeight);
+    mOkButton->Resize(x + 113, y + 270, WidthOf(IMAGE_BTN_OK), HeightOf(IMAGE_BTN_OK) / 2);
+    mCancelButton->Resize(x + 203, y + 270, WidthOf(IMAGE_BTN_CANCEL),
+                          HeightOf(IMAGE_BTN_CANCEL) / 2);
+    mFullScreenCheckbox->Resize(x + 121, y + 213, WidthOf(IMAGE_CHECKBOX) / 2,
+                                HeightOf(IMAGE_CHECKBOX));
+}
+
+void OptionsDialog::OnSliderMoved(int id, double value) {
+    if (id == kMusicSlider) {
+        mApp->SetMusicLevel(value);
+    } else if (id == kEffectsSlider) {
+        mApp->SetEffectsLevel(value);
+        // On release (or a click on the track) the player hears the new level.
+        if (!mEffectsSlider->mGrabbed) {
+            mApp->PlayEffect(SOUND_CLICK);
+        }
+    }
+}
+
+void OptionsDialog::OnCheckChanged(int id, bool checked) {
+    if (id == kFullScreen && !checked && mApp->mFullScreenForced) {
+        mApp->ShowDialog(5, true, "No Windowed Mode",
+                         "Windowed mode is only available if your desktop is running in\n"
+                         "\t\t\t\teither 16 bit or 32 bit color mode, which it is not.",
+                         "OK", kFooterButton);
+        mFullScreenCheckbox->SetOn(true, true);
+    }
+    Invalidate();
+}
+
+void OptionsDialog::OnButtonClick(int id) {
+    if (id == kAcceptId || id == kRejectId) {
+        Dialog::OnButtonClick(id);
+    }
+    mApp->PlayEffect(SOUND_BTN);
+    if (id == kOk) {
+        mApp->ChangeScreenMode(!mFullScreenCheckbox->IsOn());
+        mApp->DismissDialog(this);
+    } else if (id == kCancel) {
+        mApp->SetMusicLevel(mOldMusicLevel);
+        mApp->SetEffectsLevel(mOldEffectsLevel);
+        mApp->DismissDialog(this);
+    }
+}
+
+void OpenOptionsDialog(GameApp* app, int ownerWidth) {
+    auto* dialog = new OptionsDialog(app);
+    const int width = WidthOf(IMAGE_DIALOG_OPTIONS);
+    const int height = HeightOf(IMAGE_DIALOG_OPTIONS);
+    dialog->Resize(ownerWidth / 2 - width / 2, 140, width, height);
+    app->RegisterDialog(OptionsDialog::kDialogId, dialog);
+}
+
+} // namespace tarnwick

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick {
+
+// One top-score record: the score and the time in seconds of a won game.
+struct TopScore {
+    int mScore = 0;
+    int mTime = 0;
+};
+
+// One card of a saved game: its state, face and position.
+struct SavedCard {
+    bool mSolved = false;
+    int mSymbol = 0;
+    int mColor = 0;
+    int mShape = 0;
+    float mX = 0.0f;
+    float mY = 0.0f;
+};
+
+// A game in progress as the saved-game file holds it.
+struct SavedGame {
+    int mScore = 0;
+    int mPendingScore = 0;
+    int mTicks = 0;
+    int mMode = 0;
+    int mLevelIndex = 0;
+    float mCardScale = 1.0f;
+    std::vector<SavedCard> mCards;
+};
+
+// The saved game's text: score and pending points, the clock, mode, level, card scale, the
+// number of cards, then one line per card (solved, symbol, colour, shape, x, y); numbers in the
+// C locale, floating-point values with 6 significant digits.
+std::string FormatSavedGame(const SavedGame& game);
+// Reads a saved game's text. Empty when a value cannot be read or cannot be right whatever the
+// levels file says: a mode outside 0..3, a negative level or clock, a card scale outside
+// (0, 1], a solved flag other than 0 or 1, a position that is not finite, no cards, or more
+// cards than maxCards or than the text can hold. Nothing is allocated for the cards before the
+// count has passed those checks.
+std::optional<SavedGame> ParseSavedGame(std::string_view text, std::size_t maxCards);
+
+// The folder of the saved game and the top scores: the data folder + "Save/".
+std::string SaveFolder();
+// The saved game ("autosave") and the top scores ("topscores") in it.
+std::string SavedGamePath();
+std::string TopScoresPath();
+// Creates the save folder and every missing folder above it; false when it cannot.
+bool MakeSaveFolder();
+
+bool SavedGameExists();
+// Deletes the saved game; no error when there is none.
+void DeleteSavedGame();
+// Puts a won game into the three records (best balance, highest score, fastest game) and writes
+// them back; ties keep the older record.
+void RecordTopScore(int seconds, int score);
+// The three records; zeros for a missing file or for what cannot be read.
+std::array<TopScore, 3> ReadTopScores();
+
+// The records a won game leaves, by the rules of RecordTopScore.
+std::array<TopScore, 3> MergeTopScore(std::array<TopScore, 3> records, int seconds, int score);
+
+} // namespace tarnwick

@@ -1,0 +1,109 @@
+#include "game/TopScoresScreen.h"
+
+#include "game/GameApp.h"
+#include "game/GameResources.h"
+#include "game/SaveFiles.h"
+#include "graphics/Font.h"
+#include "graphics/Graphics.h"
+#include "widgets/HyperlinkWidget.h"
+#include "widgets/WidgetManager.h"
+
+#include <cstdio>
+
+namespace tarnwick {
+
+namespace {
+
+std::string FormatRecord(const TopScore& record) {
+    char line[64];
+    std::snprintf(line, sizeof line, "score: %d, time: %d sec", record.mScore, record.mTime);
+    return line;
+}
+
+// The baselines of the three lines, under the headings the background carries.
+constexpr int kLineBaselines[] = {240, 350, 460};
+
+} // namespace
+
+TopScoresScreen::TopScoresScreen(GameApp* app) : mApp(app) {
+    const std::array<TopScore, 3> records = ReadTopScores();
+    mLine1 = FormatRecord(records[0]);
+    mLine2 = FormatRecord(records[1]);
+    mLine3 = FormatRecord(records[2]);
+}
+
+TopScoresScreen::~TopScoresScreen() {
+    delete mReturnLink;
+}
+
+void TopScoresScreen::CreateLink() {
+    mReturnLink = new ravix::HyperlinkWidget(1, this);
+    mReturnLink->SetFont(FONT_DEFAULT);
+    mReturnLink->mLabel = "RETURN TO MAIN MENU";
+    mReturnLink->mColor = ravix::Color(128, 64, 0);
+    mReturnLink->mHoverColor = ravix::Color(255, 128, 0);
+    mReturnLink->mUnderlineThickness = 1;
+}
+
+void TopScoresScreen::OnAttached(ravix::WidgetManager* manager) {
+    Widget::OnAttached(manager);
+    if (mReturnLink == nullptr) {
+        return;
+    }
+    const int fontHeight = FONT_DEFAULT != nullptr ? FONT_DEFAULT->GetHeight() : 0;
+    const int width =
+        FONT_DEFAULT != nullptr ? FONT_DEFAULT->StringWidth(mReturnLink->mLabel) : 0;
+    mReturnLink->Resize(mWidth / 2 - width / 2, mHeight - fontHeight - 40, width, fontHeight + 4);
+    mReturnLink->mShowHandCursor = true;
+    manager->InsertChild(mReturnLink);
+    // Kept as the screen has always been: the link is there but hidden; any click returns.
+    mReturnLink->SetVisible(false);
+}
+
+void TopScoresScreen::OnDetached(ravix::WidgetManager* manager) {
+    Widget::OnDetached(manager);
+    if (mReturnLink != nullptr && mReturnLink->GetParent() != nullptr) {
+        mReturnLink->GetParent()->DetachChild(mReturnLink);
+    }
+}
+
+void TopScoresScreen::Update() {
+    mApp->SetCustomCursors(false);
+    Invalidate();
+}
+
+void TopScoresScreen::Draw(ravix::Graphics& g) {
+    if (IMAGE_SCORES_BKG != nullptr) {
+        g.DrawImage(IMAGE_SCORES_BKG, 0, 0);
+    }
+    if (FONT_DEFAULT == nullptr) {
+        return;
+    }
+    g.SetFont(FONT_DEFAULT);
+    g.SetColor(ravix::kOpaqueWhite);
+    const std::string* lines[] = {&mLine1, &mLine2, &mLine3};
+    for (int i = 0; i < 3; ++i) {
+        g.DrawString(*lines[i], 400 - FONT_DEFAULT->StringWidth(*lines[i]) / 2, kLineBaselines[i]);
+    }
+}
+
+void TopScoresScreen::MouseUp(int /*x*/, int /*y*/, int /*button*/, int /*clicks*/) {
+    OnButtonClick(0);
+}
+
+void TopScoresScreen::OnButtonClick(int /*id*/) {
+    if (GetParent() != nullptr) {
+        GetParent()->DetachChild(this);
+    }
+    if (mReturnLink != nullptr) {
+        if (mReturnLink->GetParent() != nullptr) {
+            mReturnLink->GetParent()->DetachChild(mReturnLink);
+        }
+        mApp->DeferDelete(mReturnLink);
+        mReturnLink = nullptr;
+    }
+    mApp->DeferDelete(this);
+    mApp->PlayEffect(SOUND_BTN);
+}
+
+} // namespace tarnwick

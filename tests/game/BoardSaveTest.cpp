@@ -1,0 +1,165 @@
+#include "game/GameTestSupport.h"
+#include "game/Level.h"
+#include "game/SaveFiles.h"
+#include "game/Sprite.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace tarnwick {
+namespace {
+
+// The small levels' level 0 dealt with seed 1 in mode 1, with a few fields changed and the first
+// card moved to fractional coordinates.
+const std::string kSavedGame = "97 -3\n"
+                               "1234\n"
+                               "1\n"
+                               "0\n"
+                               "0.85\n"
+                               "12\n"
+                               "1 2 1 0 142.5 245.25\n"
+                               "0 1 1 1 370 245\n"
+                               "0 1 1 0 430 245\n"
+                               "0 0 0 1 490 245\n"
+                               "1 1 0 0 310 305\n"
+                               "0 0 1 0 370 305\n"
+                               "0 0 0 0 430 305\n"
+                               "0 0 1 1 490 305\n"
+                               "1 2 0 1 310 365\n"
+                               "0 2 1 1 370 365\n"
+                               "0 1 0 1 430 365\n"
+                               "0 2 0 0 490 365\n";
+
+// The saved game with line `line` (from 1) replaced, or removed when replacement is null.
+std::string WithLine(int line, const char* replacement) {
+    std::istringstream in(kSavedGame);
+    std::string out;
+    std::string text;
+    for (int number = 1; std::getline(in, text); ++number) {
+        if (number != line) {
+            out += text + "\n";
+        } else if (replacement != nullptr) {
+            out += std::string(replacement) + "\n";
+        }
+    }
+    return out;
+}
+
+class BoardSaveTest : public testing::GameTest {
+protected:
+    BoardSaveTest() { WriteLevels(testing::kSmallLevels); }
+};
+
+TEST_F(BoardSaveTest, TheSavedGameIsTheBoardAsTextOneLinePerCard) {
+    Board& board = StartBoard(1);
+    board.mScore = 97;
+    board.mPendingScore = -3;
+    board.mTicks = 1234;
+    board.mCardScale = 0.85f;
+    board.mCards[0]->mX = 142.5f;
+    board.mCards[0]->mY = 245.25f;
+    board.SaveGame();
+    EXPECT_EQ(ravix::testing::ReadTextFile(SavedGamePath()), kSavedGame);
+    EXPECT_EQ(board.mScore, 97);
+    EXPECT_EQ(board.mCards.size(), 12u);
+}
+
+TEST_F(BoardSaveTest, ResumingRestoresEveryFieldAndDrawsNothingAtRandom) {
+    ravix::testing::WriteTextFile(SavedGamePath(), kSavedGame);
+    ravix::gRandom.Seed(7);
+    Board& board = StartBoard(Board::kResumeMode);
+    EXPECT_EQ(ravix::gRandom.Next(), ravix::Random(7).Next());
+    EXPECT_EQ(board.mScore, 97);
+    EXPECT_EQ(board.mPendingScore, -3);
+    EXPECT_EQ(board.mTicks, 1234);
+    EXPECT_EQ(board.mMode, 1);
+    EXPECT_EQ(board.mLevelIndex, 0);
+    EXPECT_EQ(board.mCardScale, 0.85f);
+    EXPECT_FALSE(board.mShowHelp);
+    ASSERT_EQ(board.mCards.size(), 12u);
+    // Leaving at once writes the same game back.
+    board.SaveGame();
+    EXPECT_EQ(ravix::testing::ReadTextFile(SavedGamePath()), kSavedGame);
+    RunUpdates(1);
+    for (size_t k = 0; k < 12; ++k) {
+        const Card& card = *board.mCards[k];
+        EXPECT_EQ(card.mSolved, k % 4 == 0) << k;
+        EXPECT_FALSE(card.mPeek) << k;
+        EXPECT_EQ(card.mBaseScale, 0.85f) << k;
+        EXPECT_EQ(card.mLayers[Card::kBackLayer]->mVisible, !card.mSolved) << k;
+    }
+    EXPECT_EQ(board.mCards[0]->mX, 142.5f);
+    EXPECT_EQ(board.mCards[0]->mY, 245.25f);
+    EXPECT_EQ(board.mCards[11]->mColor, 0);
+    EXPECT_EQ(board.mCards[11]->mShape, 0);
+    EXPECT_EQ(board.mCards[11]->mSymbol, 2);
+}
+
+TEST_F(BoardSaveTest, ResumingABeginnerGameOnALaterLevelPeeksAndUsesThatLevel) {
+    std::string text = WithLine(3, "0");
+    text = text.substr(0, text.find("12\n")) + "12\n";
+    const char* cards[] = {"1 5 1 2", "0 6 2 3", "0 7 1 3", "0 5 2 2", "1 6 1 2", "0 7 2 2",
+                           "0 5 1 3", "0 6 2 2", "1 7 1 2", "0 5 2 3", "0 6 1 3", "0 7 2 3"};
+    for (const char* card : cards) {
+        text += std::string(card) + " 100 100\n";
+    }
+    text.replace(text.find("\n0\n0.85"), 3, "\n1\n"); // level 1, whose values these are
+    ravix::testing::WriteTextFile(SavedGamePath(), text);
+    Board& board = StartBoard(Board::kResumeMode);
+    EXPECT_EQ(board.mMode, 0);
+    EXPECT_EQ(board.mLevelIndex, 1);
+    EXPECT_EQ(board.mLevel->mLevelNumber, 1);
+    ASSERT_EQ(board.mCards.size(), 12u);
+    EXPECT_TRUE(board.mCards[1]->mPeek);
+    EXPECT_EQ(board.mCards[1]->mColor, 2);
+}
+
+TEST_F(BoardSaveTest, ASavedGameThatDoesNotFitIsDiscardedForANewDeal) {
+    const struct {
+        const char* mName;
+        std::string mText;
+    } cases[] = {
+        {"a card line missing", WithLine(18, nullptr)},
+        {"a card value missing", WithLine(18, "0 2 0 0 490")},
+        {"a word for a number", WithLine(1, "97 x")},
+        {"mode outside the four", WithLine(3, "5")},
+        {"the resume mode", WithLine(3, "8")},
+        {"level beyond the last", WithLine(4, "2")},
+        {"negative level", WithLine(4, "-1")},
+        {"zero card scale", WithLine(5, "0")},
+        {"negative clock", WithLine(2, "-5")},
+        {"more cards than cells", WithLine(6, "13") + "0 2 0 0 490 365\n"},
+        {"fewer cards than cells", WithLine(18, nullptr).replace(20, 3, "11\n")},
+        {"a count no file can hold", WithLine(6, "4000000000")},
+        {"a colour the level lacks", WithLine(18, "0 2 2 0 490 365")},
+        {"a symbol the level lacks", WithLine(18, "0 3 0 0 490 365")},
+        {"a solved flag of 2", WithLine(18, "2 2 0 0 490 365")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mName);
+        mApp.reset();
+        ravix::gRandom.Seed(1);
+        ravix::testing::WriteTextFile(SavedGamePath(), c.mText);
+        Board& board = StartBoard(Board::kResumeMode);
+        EXPECT_EQ(board.mMode, 3);
+        EXPECT_EQ(board.mScore, 100);
+        EXPECT_EQ(board.mTicks, 0);
+        ASSERT_EQ(board.mCards.size(), 12u);
+        EXPECT_EQ(board.mCards[0]->mX, 310.0f);
+        EXPECT_EQ(board.mCards[0]->mSymbol, 2); // the seed-1 deal
+        EXPECT_EQ(board.mCards[1]->mSolved, false);
+    }
+}
+
+TEST_F(BoardSaveTest, AValueOutsideThePicturesIsDiscardedEvenWhenTheLevelListsIt) {
+    WriteLevels("0 #level 0 #rows 1 #cols 3 #colors 1 3 #shapes 1 0 #symbols 3 0 1 2");
+    ravix::testing::WriteTextFile(SavedGamePath(), "100 0\n0\n1\n0\n1\n3\n"
+                                                   "0 0 3 0 10 10\n0 1 3 0 20 20\n0 2 3 0 30 30\n");
+    Board& board = StartBoard(1);
+    EXPECT_EQ(board.mScore, 100);
+    EXPECT_EQ(board.mCards[0]->mX, 340.0f); // dealt afresh
+}
+
+} // namespace
+} // namespace tarnwick

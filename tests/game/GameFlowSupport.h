@@ -1,0 +1,159 @@
+#pragma once
+
+#include "GameDataFolder.h"
+#include "app/AppTestSupport.h"
+#include "game/Board.h"
+#include "game/Card.h"
+#include "game/GameApp.h"
+#include "platform/KeyCodes.h"
+#include "platform/headless/HeadlessPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwick::testing {
+
+// The whole game on the headless platform, driven pass by pass as its main loop would run it,
+// with input posted as the window system would deliver it.
+class FlowApp : public GameApp {
+public:
+    explicit FlowApp(std::vector<std::string> commandLine = {"tarnwick"})
+        : GameApp(std::make_unique<ravix::HeadlessPlatform>()) {
+        mSilent = true;
+        Headless().SetCommandLine(std::move(commandLine));
+    }
+    ~FlowApp() override {
+        if (!mShuttingDown) {
+            BeginShutdown();
+        }
+    }
+
+    ravix::HeadlessPlatform& Headless() {
+        return static_cast<ravix::HeadlessPlatform&>(GetPlatform());
+    }
+
+    // Initialize and what Run does before its loop.
+    void Start(const std::string& dataFolder) {
+        mStartFolder = dataFolder;
+        Initialize();
+        StartLoadingThread();
+        GetPlatform().ShowMainWindow(true);
+        ResetTiming();
+    }
+
+    void RunFor(int64_t ms) {
+        const int64_t end = Now() + ms;
+        bool updated = false;
+        while (Now() <= end && RunPass(updated)) {
+        }
+    }
+    // Runs until the condition holds or a minute of game time has passed; false then.
+    bool RunUntil(const std::function<bool()>& condition) {
+        const int64_t end = Now() + 60000;
+        bool updated = false;
+        while (!condition()) {
+            if (Now() > end || !RunPass(updated)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    void Post(ravix::MessageKind kind, int code = 0, int x = 0, int y = 0) {
+        Headless().PostMessage(ravix::testing::Message(kind, code, x, y));
+    }
+    // Points at (x, y), lets two updates see the pointer there, then clicks.
+    void Click(int x, int y) {
+        Post(ravix::MessageKind::MouseMove, 0, x, y);
+        RunFor(20);
+        Post(ravix::MessageKind::LeftDown, 0, x, y);
+        Post(ravix::MessageKind::LeftUp, 0, x, y);
+        RunFor(20);
+    }
+    void PressKey(int key) {
+        Post(ravix::MessageKind::KeyDown, key);
+        Post(ravix::MessageKind::KeyUp, key);
+        RunFor(20);
+    }
+};
+
+// Three cards of the board that score together and are not all solved yet (indices into
+// mCards), or none when the board has no such triple left.
+inline std::optional<std::array<size_t, 3>> FindScoringTriple(const Board& board) {
+    const size_t count = board.mCards.size();
+    for (size_t a = 0; a < count; ++a) {
+        for (size_t b = a + 1; b < count; ++b) {
+            for (size_t c = b + 1; c < count; ++c) {
+                const Card& x = *board.mCards[a];
+                const Card& y = *board.mCards[b];
+                const Card& z = *board.mCards[c];
+                if (!(x.mSolved && y.mSolved && z.mSolved) && Board::ScoreTriple(x, y, z) > 0) {
+                    return std::array<size_t, 3>{a, b, c};
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// Picks the three cards by clicking their centres, then waits until the board takes clicks
+// again.
+inline void PickTriple(FlowApp& app, const std::array<size_t, 3>& triple) {
+    for (size_t index : triple) {
+        const Card& card = *app.mBoard->mCards[index];
+        app.Click(static_cast<int>(card.mX), static_cast<int>(card.mY));
+    }
+    app.RunUntil([&] { return app.mBoard->mResultDelay == 0; });
+    app.RunFor(30);
+}
+
+// Solves the board's game with scoring triples; false when it gets stuck.
+inline bool SolveBoard(FlowApp& app) {
+    for (int guard = 0; guard < 200 && !app.mBoard->IsAllSolved(); ++guard) {
+        const std::optional<std::array<size_t, 3>> triple = FindScoringTriple(*app.mBoard);
+        if (!triple) {
+            return false;
+        }
+        PickTriple(app, *triple);
+    }
+    return app.mBoard->IsAllSolved();
+}
+
+// What a board shows of its game, for comparing a resumed game with the one left.
+struct GameSnapshot {
+    int mScore = 0;
+    int mPendingScore = 0;
+    int mTicks = 0;
+    int mMode = 0;
+    int mLevelIndex = 0;
+    float mCardScale = 0;
+    struct CardState {
+        bool mSolved;
+        int mSymbol;
+        int mColor;
+        int mShape;
+        float mX;
+        float mY;
+        bool operator==(const CardState&) const = default;
+    };
+    std::vector<CardState> mCards;
+
+    static GameSnapshot Of(const Board& board) {
+        GameSnapshot snapshot{board.mScore, board.mPendingScore, board.mTicks, board.mMode,
+                              board.mLevelIndex, board.mCardScale, {}};
+        for (const auto& card : board.mCards) {
+            snapshot.mCards.push_back({card->mSolved, card->mSymbol, card->mColor, card->mShape,
+                                       card->mX, card->mY});
+        }
+        return snapshot;
+    }
+    bool operator==(const GameSnapshot&) const = default;
+};
+
+} // namespace tarnwick::testing

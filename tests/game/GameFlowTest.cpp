@@ -1,0 +1,305 @@
+// The whole game on the headless platform with its data: start and loading, the title menus,
+// boards played through, leaving and resuming, the top scores, the options dialog and pausing.
+
+#include "GameFlowSupport.h"
+
+#include "game/FlickeringButtonWidget.h"
+#include "game/OptionsDialog.h"
+#include "game/SaveFiles.h"
+#include "game/TitleScreen.h"
+#include "game/TopScoresScreen.h"
+#include "widgets/Dialog.h"
+#include "widgets/Checkbox.h"
+#include "widgets/HyperlinkWidget.h"
+#include "widgets/WidgetManager.h"
+
+#include <algorithm>
+
+using namespace tarnwick;
+using namespace tarnwick::testing;
+using ravix::testing::TempHome;
+
+namespace {
+
+// Centres of the menu buttons (the title screen's rows) and of the board's menu button.
+constexpr int kMenuX = 400;
+constexpr int kFirstRowY = 215;
+constexpr int kSecondRowY = 273;
+constexpr int kThirdRowY = 331;
+constexpr int kLogoY = 528;
+constexpr int kBoardMenuY = 550;
+
+class GameFlowTest : public ::testing::Test {
+protected:
+    GameFlowTest() : mOldFolder(std::filesystem::current_path()), mData(mHome.Path()) {}
+    ~GameFlowTest() override {
+        mApp.reset();
+        std::filesystem::current_path(mOldFolder);
+    }
+
+    FlowApp& StartAtMainMenu() {
+        mApp = std::make_unique<FlowApp>();
+        mApp->Start(mData.Path());
+        EXPECT_TRUE(mApp->RunUntil([&] { return mApp->IsLoadingComplete(); }));
+        mApp->RunFor(20);
+        return *mApp;
+    }
+    // From the main menu without a saved game: play, then the difficulty's button.
+    Board& StartBoard(int difficultyY) {
+        FlowApp& app = StartAtMainMenu();
+        app.Click(kMenuX, kFirstRowY);
+        app.Click(kMenuX, difficultyY);
+        EXPECT_NE(app.mBoard, nullptr);
+        return *app.mBoard;
+    }
+
+    static bool Shown(const FlickeringButtonWidget* button) {
+        return button != nullptr && button->mVisible;
+    }
+
+    TempHome mHome;
+    std::filesystem::path mOldFolder;
+    GameDataFolder mData;
+    std::unique_ptr<FlowApp> mApp;
+};
+
+} // namespace
+
+TEST_F(GameFlowTest, ABeginnerGamePlayedFromTheTitleToTheNextLevel) {
+    mApp = std::make_unique<FlowApp>();
+    FlowApp& app = *mApp;
+    app.Start(mData.Path());
+    // While "Game" loads only the title picture shows.
+    ASSERT_NE(app.mTitleScreen, nullptr);
+    EXPECT_FALSE(Shown(app.mTitleScreen->mPlayButton));
+    EXPECT_FALSE(Shown(app.mTitleScreen->mLogoButton));
+    ASSERT_TRUE(app.RunUntil([&] { return app.IsLoadingComplete(); }));
+    TitleScreen* title = app.mTitleScreen;
+    for (const FlickeringButtonWidget* button :
+         {title->mPlayButton, title->mScoresButton, title->mExitButton, title->mOptionsButton,
+          title->mLogoButton}) {
+        EXPECT_TRUE(Shown(button)) << button->mId;
+    }
+    EXPECT_FALSE(Shown(title->mBeginnerButton));
+    app.RunFor(50);
+    EXPECT_TRUE(title->mLogoButton->mFlicker);
+
+    // The logo opens the data folder's information page.
+    app.Click(kMenuX, kLogoY);
+    const std::vector<std::string> urls = app.Headless().OpenedUrls();
+    ASSERT_EQ(urls.size(), 1u);
+    EXPECT_EQ(urls[0],
+              "file://" + (std::filesystem::canonical(mData.Path()) / "about.html").string());
+
+    // Without a saved game, play leads to the difficulties.
+    app.Click(kMenuX, kFirstRowY);
+    EXPECT_TRUE(Shown(title->mBeginnerButton));
+    EXPECT_TRUE(Shown(title->mHardButton));
+    EXPECT_FALSE(Shown(title->mPlayButton));
+    EXPECT_FALSE(Shown(title->mResumeButton));
+    app.RunFor(20);
+    EXPECT_TRUE(title->mLogoButton->mFlicker);
+
+    app.Click(kMenuX, kFirstRowY);
+    ASSERT_NE(app.mBoard, nullptr);
+    EXPECT_EQ(app.mTitleScreen, nullptr);
+    Board& board = *app.mBoard;
+    EXPECT_EQ(board.mMode, 0);
+    EXPECT_EQ(board.mLevelIndex, 0);
+    EXPECT_TRUE(board.mShowHelp);
+    app.Click(kMenuX, 300);
+    EXPECT_FALSE(board.mShowHelp);
+
+    ASSERT_TRUE(SolveBoard(app));
+    app.RunFor(100);
+    EXPECT_TRUE(board.mGameEnded);
+    const int finalScore = board.mScore + board.mPendingScore;
+    const int seconds = board.mTicks / 100;
+    EXPECT_GT(finalScore, 100);
+    // The first won game sets all three records.
+    for (const TopScore& record : ReadTopScores()) {
+        EXPECT_EQ(record.mScore, finalScore);
+        EXPECT_EQ(record.mTime, seconds);
+    }
+    EXPECT_TRUE(std::filesystem::exists(SaveFolder() + "topscores"));
+    EXPECT_FALSE(SavedGameExists());
+    // The clock stops with the last card.
+    const int ticks = board.mTicks;
+    app.RunFor(500);
+    EXPECT_EQ(board.mTicks, ticks);
+
+    // A click starts the next level, no longer as a beginner.
+    app.Click(kMenuX, 300);
+    EXPECT_EQ(app.mBoard, &board);
+    EXPECT_EQ(board.mLevelIndex, 1);
+    EXPECT_EQ(board.mMode, 1);
+    EXPECT_FALSE(board.mAllSolved);
+    EXPECT_FALSE(board.mShowHelp);
+    EXPECT_EQ(board.mScore, 100);
+}
+
+TEST_F(GameFlowTest, LeavingWithTheMenuButtonAndResumingRestoresTheSameGame) {
+    StartBoard(kSecondRowY);
+    FlowApp& app = *mApp;
+    ASSERT_EQ(app.mBoard->mMode, 1);
+    const std::optional<std::array<size_t, 3>> triple = FindScoringTriple(*app.mBoard);
+    ASSERT_TRUE(triple.has_value());
+    PickTriple(app, *triple);
+    // Paused, the game stands still while the menu button is reached.
+    app.PressKey(ravix::kKeyEscape);
+    ASSERT_TRUE(app.mBoard->mPaused);
+    const GameSnapshot left = GameSnapshot::Of(*app.mBoard);
+    EXPECT_GT(left.mTicks, 0);
+    app.Click(kMenuX, kBoardMenuY);
+    ASSERT_EQ(app.mBoard, nullptr);
+    ASSERT_NE(app.mTitleScreen, nullptr);
+    EXPECT_TRUE(SavedGameExists());
+    // Back at the title the main menu shows at once.
+    EXPECT_TRUE(Shown(app.mTitleScreen->mPlayButton));
+
+    app.Click(kMenuX, kFirstRowY);
+    EXPECT_TRUE(Shown(app.mTitleScreen->mResumeButton));
+    EXPECT_TRUE(Shown(app.mTitleScreen->mNewButton));
+    EXPECT_FALSE(Shown(app.mTitleScreen->mBeginnerButton));
+    app.Post(ravix::MessageKind::MouseMove, 0, kMenuX, kSecondRowY);
+    app.RunFor(20);
+    app.Post(ravix::MessageKind::LeftDown, 0, kMenuX, kSecondRowY);
+    app.Post(ravix::MessageKind::LeftUp, 0, kMenuX, kSecondRowY);
+    ASSERT_TRUE(app.RunUntil([&] { return app.mBoard != nullptr; }));
+    EXPECT_EQ(GameSnapshot::Of(*app.mBoard), left);
+    // Resuming keeps the saved game until the game is won or a new one is chosen.
+    EXPECT_TRUE(SavedGameExists());
+
+    // New from the resume menu discards it.
+    app.RunFor(20);
+    app.Click(kMenuX, kBoardMenuY);
+    app.Click(kMenuX, kFirstRowY);
+    app.Click(kMenuX, kThirdRowY);
+    EXPECT_FALSE(SavedGameExists());
+    EXPECT_TRUE(Shown(app.mTitleScreen->mBeginnerButton));
+}
+
+TEST_F(GameFlowTest, ClosingTheProgramSavesAGameInProgress) {
+    StartBoard(kThirdRowY);
+    FlowApp& app = *mApp;
+    app.RunFor(300);
+    app.Post(ravix::MessageKind::Close);
+    app.RunFor(20);
+    ASSERT_TRUE(SavedGameExists());
+    const std::string saved = ravix::testing::ReadTextFile(SaveFolder() + "autosave");
+    // Mode 2 and level 0 after the score and the clock.
+    EXPECT_NE(saved.find("\n2\n0\n"), std::string::npos) << saved;
+}
+
+TEST_F(GameFlowTest, TheTopScoresLieOverTheMenuUntilAClick) {
+    FlowApp& app = StartAtMainMenu();
+    app.Click(kMenuX, kSecondRowY);
+    auto scoresScreen = [&]() -> TopScoresScreen* {
+        for (ravix::Widget* widget : app.mWidgets->GetChildren()) {
+            if (auto* scores = dynamic_cast<TopScoresScreen*>(widget)) {
+                return scores;
+            }
+        }
+        return nullptr;
+    };
+    ASSERT_NE(scoresScreen(), nullptr);
+    EXPECT_EQ(scoresScreen()->mLine1, "score: 0, time: 0 sec");
+    EXPECT_FALSE(scoresScreen()->mReturnLink->mVisible);
+    app.Click(700, 50);
+    EXPECT_EQ(scoresScreen(), nullptr);
+    EXPECT_TRUE(Shown(app.mTitleScreen->mPlayButton));
+}
+
+TEST_F(GameFlowTest, TheOptionsDialogsCancelRestoresTheVolumes) {
+    FlowApp& app = StartAtMainMenu();
+    const double music = app.GetMusicLevel();
+    const double effects = app.GetEffectsLevel();
+    app.Click(kMenuX, kThirdRowY);
+    ASSERT_NE(app.FindDialog(6), nullptr);
+    // The sliders lie at (367, 219) and (367, 299); a click near their left ends turns the
+    // volumes down at once.
+    app.Click(372, 230);
+    app.Click(372, 310);
+    EXPECT_LT(app.GetMusicLevel(), 0.1);
+    EXPECT_LT(app.GetEffectsLevel(), 0.1);
+    app.Click(200 + 203 + 42, 140 + 270 + 18);
+    EXPECT_EQ(app.FindDialog(6), nullptr);
+    EXPECT_DOUBLE_EQ(app.GetMusicLevel(), music);
+    EXPECT_DOUBLE_EQ(app.GetEffectsLevel(), effects);
+}
+
+TEST_F(GameFlowTest, EscapePausesTheBoardAndFreezesItsClock) {
+    Board& board = StartBoard(kSecondRowY);
+    FlowApp& app = *mApp;
+    app.RunFor(500);
+    app.PressKey(ravix::kKeyEscape);
+    ASSERT_TRUE(board.mPaused);
+    const int ticks = board.mTicks;
+    app.RunFor(1000);
+    EXPECT_EQ(board.mTicks, ticks);
+    // The next click only resumes.
+    app.Click(kMenuX, 40);
+    EXPECT_FALSE(board.mPaused);
+    app.RunFor(500);
+    EXPECT_GT(board.mTicks, ticks + 40);
+}
+
+TEST_F(GameFlowTest, ALevelsFileThatCannotBePlayedEndsTheStartNamingLevelAndProblem) {
+    struct Case {
+        const char* mName;
+        const char* mLevels; // null: no file
+        const char* mProblem;
+    };
+    const Case cases[] = {
+        {"no file", nullptr, "Properties/Levels.txt: cannot be read"},
+        {"missing level", "2 #level 0 #cols 4 #rows 3 #colors 2 0 1 #shapes 2 0 1 #symbols 3 0 1 2",
+         "levels 1 to 2 are missing"},
+        {"count below 1", "0 #level 0 #cols 4 #rows 3 #colors 0 #shapes 2 0 1 #symbols 3 0 1 2",
+         "level 0: \"#colors\" count"},
+        {"grid larger than its deck",
+         "0 #level 0 #cols 5 #rows 3 #colors 2 0 1 #shapes 2 0 1 #symbols 3 0 1 2",
+         "level 0: the grid has 15"},
+    };
+    for (const Case& c : cases) {
+        const std::string folder = mHome.Path() + "/levels-" + std::to_string(&c - cases);
+        std::filesystem::copy(mData.Path(), folder, std::filesystem::copy_options::recursive);
+        std::filesystem::remove(folder + "/Properties/Levels.txt");
+        if (c.mLevels != nullptr) {
+            ravix::testing::WriteTextFile(folder + "/Properties/Levels.txt", c.mLevels);
+        }
+        FlowApp app;
+        EXPECT_THROW(app.Start(folder), ravix::HeadlessProcessExit) << c.mName;
+        EXPECT_NE(app.Headless().ExitCode(), 0) << c.mName;
+        const auto boxes = app.Headless().MessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u) << c.mName;
+        EXPECT_NE(boxes[0].mText.find("Properties/Levels.txt"), std::string::npos) << boxes[0].mText;
+        EXPECT_NE(boxes[0].mText.find(c.mProblem), std::string::npos) << boxes[0].mText;
+        std::filesystem::current_path(mOldFolder);
+    }
+}
+
+TEST_F(GameFlowTest, UncheckingFullScreenWhenItIsForcedExplainsAndKeepsTheBoxChecked) {
+    FlowApp& app = StartAtMainMenu();
+    app.mWantWindowed = false;
+    app.mFullScreenForced = true;
+    app.Click(kMenuX, kThirdRowY);
+    auto* options = dynamic_cast<OptionsDialog*>(app.FindDialog(OptionsDialog::kDialogId));
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->mFullScreenCheckbox->IsOn());
+    // The box lies at (321, 353) and is 24 x 24.
+    app.Click(333, 365);
+    ravix::Dialog* message = app.FindDialog(5);
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->mTitleText, "No Windowed Mode");
+    EXPECT_TRUE(options->mFullScreenCheckbox->IsOn());
+}
+
+TEST(FlickeringButtonWidget, TheGlowFollowsTheSineOfThePhase) {
+    const struct {
+        double mPhase;
+        int mAlpha;
+    } cases[] = {{0.0, 127}, {1.5707963267948966, 255}, {-1.5707963267948966, 0}, {3.0, 145}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(FlickeringButtonWidget::GlowAlpha(c.mPhase), c.mAlpha) << c.mPhase;
+    }
+}
