@@ -15,6 +15,7 @@ namespace {
 
 constexpr size_t kStreamBufferSize = 64 * 1024;
 constexpr int kMaxPrecision = 31; // bits per sample
+constexpr uint32_t kMaxComponents = 4; // grey, grey and alpha, colour, colour and alpha
 
 // The library's entry points, resolved when the library is loaded.
 struct Codec {
@@ -165,6 +166,28 @@ std::unique_ptr<Image> ConvertImage(const opj_image_t& decoded, std::unique_ptr<
     return image;
 }
 
+// Whether the picture fits the size cap, and whether the codec's own buffers do: while it
+// decodes, the codec holds every component as 32-bit samples, as many as the component has at
+// its sampling step. Nothing has been decoded yet when this is asked.
+bool FitsMemoryCaps(const opj_image_t& header) {
+    if (header.x1 <= header.x0 || header.y1 <= header.y0 || !header.comps ||
+        header.numcomps < 1 || header.numcomps > kMaxComponents)
+        return false;
+    const uint64_t width = header.x1 - header.x0;
+    const uint64_t height = header.y1 - header.y0;
+    if (!FitsImageCap(width, height))
+        return false;
+    uint64_t codecBytes = 0;
+    for (uint32_t i = 0; i < header.numcomps; ++i) {
+        const opj_image_comp_t& component = header.comps[i];
+        if (component.dx == 0 || component.dy == 0)
+            return false;
+        codecBytes += (width + component.dx - 1) / component.dx *
+                      ((height + component.dy - 1) / component.dy) * 4;
+    }
+    return codecBytes <= kMaxImageBytes;
+}
+
 std::unique_ptr<Image> DecodeWithCodec(const Codec& codec, opj_codec_t* decoder,
                                        opj_stream_t* stream) {
     codec.mSetErrorHandler(decoder, IgnoreMessage, nullptr);
@@ -179,8 +202,7 @@ std::unique_ptr<Image> DecodeWithCodec(const Codec& codec, opj_codec_t* decoder,
     if (!decoded)
         return nullptr;
     std::unique_ptr<Image> image;
-    if (haveHeader && decoded->x1 > decoded->x0 && decoded->y1 > decoded->y0 &&
-        decoded->x1 - decoded->x0 <= INT32_MAX && decoded->y1 - decoded->y0 <= INT32_MAX)
+    if (haveHeader && FitsMemoryCaps(*decoded))
         image = Image::Create(int(decoded->x1 - decoded->x0), int(decoded->y1 - decoded->y0),
                               Image::Fill::Unset);
     if (image && codec.mDecode(decoder, stream, decoded) && codec.mEndDecompress(decoder, stream))
