@@ -35,8 +35,8 @@ std::unique_ptr<Image> DecodeGif(PakFile* file);
 std::unique_ptr<Image> DecodePng(PakFile* file);
 // Grey and three-component JPEG files, opaque.
 std::unique_ptr<Image> DecodeJpeg(PakFile* file);
-// JPEG 2000 code streams and JP2 files through the run-time loaded codec, opaque; null while the
-// codec is not loaded.
+// JPEG 2000 code streams and JP2 files of one to four components through the run-time loaded
+// codec, opaque; null while the codec is not loaded.
 std::unique_ptr<Image> DecodeJpeg2000(PakFile* file);
 
 // Whether a claim of rows x rowSize units could come from dataUnits units of coded data that

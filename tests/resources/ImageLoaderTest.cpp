@@ -79,12 +79,19 @@ std::string PngOfSize(uint32_t width, uint32_t height) {
         .Bytes();
 }
 
-std::string JpegOfSize(int width, int height) {
-    std::string jpeg = Fixture("color.jpg");
-    // The frame header (FF C0, length, precision) holds the height, then the width.
-    const size_t frame = jpeg.find("\xFF\xC0");
+// A JPEG fixture claiming another size, with zero bytes after its end so that the file is
+// large enough for the claim.
+std::string JpegOfSize(const std::string& fixture, int width, int height, size_t padding = 0) {
+    std::string jpeg = Fixture(fixture);
+    // The frame header (FF C0 baseline, FF C2 progressive; length, precision) holds the height,
+    // then the width.
+    size_t frame = jpeg.find("\xFF\xC0");
+    if (frame == std::string::npos)
+        frame = jpeg.find("\xFF\xC2");
     const char size[] = {char(height >> 8), char(height), char(width >> 8), char(width)};
-    return frame == std::string::npos ? "" : jpeg.replace(frame + 5, 4, size, 4);
+    return frame == std::string::npos ? ""
+                                      : jpeg.replace(frame + 5, 4, size, 4) +
+                                            std::string(padding, '\0');
 }
 
 // A load run in a child process: whether it gave an image, and how far it raised the child's
@@ -235,8 +242,8 @@ TEST_F(ImageLoaderTest, ClaimsLargerThanTheFileCouldHoldAreRefused) {
 }
 
 TEST_F(ImageLoaderTest, PicturesBeyondTheSizeCapAreRefused) {
-    // Every file holds enough data for its claim, so only the cap on sides and on decoded bytes
-    // tells them apart.
+    // Every file holds enough data for its claim, so only the caps on sides, on decoded bytes
+    // and on libjpeg's own memory tell them apart.
     using ImageLib::kMaxImageBytes;
     using ImageLib::kMaxImageSide;
     const int side = int(kMaxImageSide);
@@ -255,8 +262,12 @@ TEST_F(ImageLoaderTest, PicturesBeyondTheSizeCapAreRefused) {
         {"side.png", PngOfSize(side, 1), true},
         {"side-over.png", PngOfSize(side + 1, 1), false},
         {"bytes-over.png", PngOfSize(side / 2, capRows * 2 + 1), false},
-        {"side.jpg", JpegOfSize(side, 1), true},
-        {"side-over.jpg", JpegOfSize(side + 1, 1), false},
+        {"side.jpg", JpegOfSize("color.jpg", side, 1), true},
+        {"side-over.jpg", JpegOfSize("color.jpg", side + 1, 1), false},
+        // A progressive file keeps the coefficients of the whole picture; libjpeg may take
+        // 64 MiB for them, which this 4:2:0 picture needs 24 MiB and the next one 96 MiB of.
+        {"progressive.jpg", JpegOfSize("progressive.jpg", 4000, 2000, 64 << 10), true},
+        {"progressive-over.jpg", JpegOfSize("progressive.jpg", 8000, 4000, 64 << 10), false},
     };
     for (const auto& c : cases) {
         std::unique_ptr<ImageLib::Image> image =
