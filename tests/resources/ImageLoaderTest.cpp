@@ -542,6 +542,30 @@ TEST_F(ImageLoaderTest, Jpeg2000NeedsTheCodec) {
     EXPECT_FALSE(LoadImageFile(jp2, AlphaFile::Ignore));
 }
 
+TEST_F(ImageLoaderTest, Jpeg2000HeadersClaimingThousandsOfTilesAreRefusedWithLittleMemory) {
+    // The codec sets up each tile while it reads the header: 8192 x 2 pixels in tiles of one
+    // pixel would cost it about 150 MB before the picture could be refused.
+    auto withTinyTiles = [](std::string file) {
+        const size_t siz = file.find("\xFF\x4F\xFF\x51");
+        if (siz == std::string::npos)
+            return std::string();
+        std::string sizes;
+        for (uint32_t value : {8192u, 2u, 0u, 0u, 1u, 1u}) // width, height, offsets, tile size
+            imagetest::PutU32BigEndian(sizes, value);
+        return file.replace(siz + 8, sizes.size(), sizes);
+    };
+    ASSERT_TRUE(ImageLib::LoadJpeg2000Codec());
+    for (const char* name : {"color.j2k", "color.jp2"}) {
+        SCOPED_TRACE(name);
+        const IsolatedLoad load =
+            LoadInChild(Put(std::string("tiles-") + name, withTinyTiles(Fixture(name))));
+        ASSERT_GE(load.mPeakGrowthKib, 0) << "the child process did not report";
+        EXPECT_FALSE(load.mLoaded);
+        EXPECT_LT(load.mPeakGrowthKib, 64 * 1024);
+    }
+    ImageLib::FreeJpeg2000Codec();
+}
+
 TEST_F(ImageLoaderTest, LoadImageIntoGivesAMemoryImage) {
     MemoryImage image;
     ASSERT_TRUE(ImageLib::LoadImageInto(image, FixturePath("transparent.gif"), true));
