@@ -206,11 +206,32 @@ int RavixAppBase::ShowMessageBox(const std::string& text, const std::string& cap
         LogScreenSaverError(text);
         return kMessageBoxResultOk;
     }
+    if (std::this_thread::get_id() != mMainThreadId) {
+        // The box, its modal bracket and the timing it resets belong to the main thread.
+        std::lock_guard lock(mQueuedBoxesMutex);
+        mQueuedBoxes.push_back({text, caption, flags});
+        mHaveQueuedBoxes = true;
+        return kMessageBoxResultOk;
+    }
     if (CanShowMessageDialog(flags)) {
         return ShowMessageDialog(text, caption, flags);
     }
     ModalPopupScope popup(*this);
     return mPlatform->ShowMessageBox(text, caption, flags);
+}
+
+void RavixAppBase::ShowQueuedMessageBoxes() {
+    if (!mHaveQueuedBoxes.exchange(false)) {
+        return;
+    }
+    std::vector<QueuedMessageBox> boxes;
+    {
+        std::lock_guard lock(mQueuedBoxesMutex);
+        boxes.swap(mQueuedBoxes);
+    }
+    for (const QueuedMessageBox& box : boxes) {
+        ShowMessageBox(box.mText, box.mCaption, box.mFlags);
+    }
 }
 
 void RavixAppBase::ShowFatalError(const std::string& text) {

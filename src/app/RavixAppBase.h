@@ -136,6 +136,9 @@ public:
     virtual void EndModalPopup();
     // A question for the user: a modal dialog in the application's window once there is one
     // to show it in, the system's box before that (and for choices a dialog cannot offer).
+    // Boxes belong to the main thread: asked for on another thread (a font descriptor's error
+    // on the loading thread), the box is shown by the main thread at its next frame or when
+    // loading completes, and the call returns OK at once.
     virtual int ShowMessageBox(const std::string& text, const std::string& caption, int flags);
     virtual void ShowFatalError(const std::string& text);
     virtual void LogScreenSaverError(const std::string& text);
@@ -528,6 +531,16 @@ private:
     // The audio output the sound manager and the music back-end share; null without one.
     std::shared_ptr<ALDevice> mAudioDevice;
     std::thread::id mMainThreadId = std::this_thread::get_id();
+    // Message boxes asked for on other threads, shown by the main thread.
+    struct QueuedMessageBox {
+        std::string mText;
+        std::string mCaption;
+        int mFlags = 0;
+    };
+    std::mutex mQueuedBoxesMutex;
+    std::vector<QueuedMessageBox> mQueuedBoxes;
+    std::atomic<bool> mHaveQueuedBoxes = false;
+    void ShowQueuedMessageBoxes();
     std::unordered_map<std::string, std::string> mStrings;
     bool mCommandLineRead = false;
     bool mSettingsRead = false;

@@ -104,6 +104,7 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
     if (mShutdownRequested && !mShuttingDown) {
         BeginShutdown();
     }
+    ShowQueuedMessageBoxes();
     const bool paced = RefreshPacingActive();
     const double interval = mUpdateInterval;
     const double speed = mSpeedFactor;
@@ -293,6 +294,8 @@ bool RavixAppBase::TryAdvanceUpdate() {
 }
 
 void RavixAppBase::MarkLoadingComplete() {
+    // What the loading thread had to say comes before what its end leads to.
+    ShowQueuedMessageBoxes();
     mLoadingComplete = true;
     mLoaderYield = false;
     UpdateScreenSaverPermission();
