@@ -79,7 +79,9 @@ std::string OptionNameOfTerm(const std::string& term) {
 
 std::optional<CommandLineAnswer> AnswerCommandLine(const CommandLineHelp& help,
                                                    const std::vector<std::string>& arguments) {
-    for (const auto& [name, value] : RavixAppBase::ParseCommandLine(arguments)) {
+    for (const auto& option : RavixAppBase::ParseCommandLine(arguments)) {
+        // A plain reference: clang before 16 cannot capture a structured binding in a lambda.
+        const std::string& name = option.first;
         if (name == "--help") {
             return CommandLineAnswer{0, FormatHelp(help), ""};
         }
@@ -87,8 +89,8 @@ std::optional<CommandLineAnswer> AnswerCommandLine(const CommandLineHelp& help,
             return CommandLineAnswer{0, FormatVersion(help), ""};
         }
         const bool known =
-            std::any_of(help.mOptions.begin(), help.mOptions.end(), [&](const HelpEntry& option) {
-                return OptionNameOfTerm(option.mTerm) == name;
+            std::any_of(help.mOptions.begin(), help.mOptions.end(), [&](const HelpEntry& entry) {
+                return OptionNameOfTerm(entry.mTerm) == name;
             });
         if (!known) {
             return CommandLineAnswer{2, "",
