@@ -1,9 +1,9 @@
 #include "app/RavixAppBase.h"
 
 #include "app/HTTPTransfer.h"
-#include "app/Verify.h"
 #include "app/Version.h"
 #include "audio/SoundInstance.h"
+#include "base/Verify.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
 #include "resources/ResourceManager.h"

@@ -1,6 +1,6 @@
 #include "app/RavixAppBase.h"
 
-#include "app/Verify.h"
+#include "base/Verify.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
 #include "widgets/Dialog.h"

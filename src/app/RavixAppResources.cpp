@@ -2,8 +2,9 @@
 // shared-image cache.
 #include "app/RavixAppBase.h"
 
+#include "files/ImageLib.h"
 #include "graphics/MemoryImage.h"
-#include "resources/ImageLib.h"
+#include "graphics/MemoryImageFile.h"
 #include "resources/ResourceManager.h"
 
 namespace ravix {

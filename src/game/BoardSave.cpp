@@ -1,12 +1,12 @@
 #include "game/Board.h"
 
+#include "files/AtomicFile.h"
+#include "files/WholeFile.h"
 #include "game/Card.h"
 #include "game/GameResources.h"
 #include "game/Level.h"
 #include "game/SaveFiles.h"
 #include "graphics/Image.h"
-#include "resources/AtomicFile.h"
-#include "resources/WholeFile.h"
 
 #include <algorithm>
 #include <vector>

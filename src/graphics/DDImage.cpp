@@ -1,6 +1,6 @@
 #include "graphics/DDImage.h"
 
-#include "app/Verify.h"
+#include "base/Verify.h"
 #include "graphics/DDInterface.h"
 
 namespace ravix {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Rect.h"
 #include "graphics/DDImage.h"
 #include "graphics/ImageRegistry.h"
 #include "graphics/NativeDisplay.h"
-#include "graphics/Rect.h"
 
 #include <memory>
 #include <mutex>

@@ -1,9 +1,10 @@
 #include "graphics/FontData.h"
 
 #include "app/RavixAppBase.h"
+#include "files/ImageLib.h"
+#include "files/PakInterface.h"
 #include "graphics/MemoryImage.h"
-#include "resources/ImageLib.h"
-#include "resources/PakInterface.h"
+#include "graphics/MemoryImageFile.h"
 
 #include <algorithm>
 #include <cmath>

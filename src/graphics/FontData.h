@@ -1,7 +1,7 @@
 #pragma once
 
+#include "files/DescParser.h"
 #include "graphics/GlyphLayer.h"
-#include "resources/DescParser.h"
 
 #include <array>
 #include <cstdint>

@@ -2,13 +2,13 @@
 #include "resources/ResourceManager.h"
 
 #include "app/RavixAppBase.h"
-#include "app/Verify.h"
 #include "audio/SoundManager.h"
+#include "base/Verify.h"
+#include "files/ImageLib.h"
 #include "graphics/FontData.h"
 #include "graphics/ImageFont.h"
 #include "graphics/MemoryImage.h"
 #include "graphics/SysFont.h"
-#include "resources/ImageLib.h"
 
 namespace ravix {
 

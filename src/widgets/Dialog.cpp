@@ -1,7 +1,7 @@
 #include "widgets/Dialog.h"
 
 #include "app/RavixAppBase.h"
-#include "app/Verify.h"
+#include "base/Verify.h"
 #include "graphics/Graphics.h"
 #include "widgets/ApplicationLink.h"
 #include "widgets/DialogListener.h"

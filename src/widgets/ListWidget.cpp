@@ -1,6 +1,6 @@
 #include "widgets/ListWidget.h"
 
-#include "app/Verify.h"
+#include "base/Verify.h"
 #include "graphics/Graphics.h"
 #include "platform/KeyCodes.h"
 #include "widgets/ApplicationLink.h"

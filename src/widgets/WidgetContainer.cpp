@@ -1,6 +1,6 @@
 #include "widgets/WidgetContainer.h"
 
-#include "app/Verify.h"
+#include "base/Verify.h"
 #include "graphics/Graphics.h"
 #include "widgets/ApplicationLink.h"
 #include "widgets/Widget.h"

@@ -1,6 +1,6 @@
 #include "widgets/WidgetManager.h"
 
-#include "app/Verify.h"
+#include "base/Verify.h"
 #include "graphics/DDImage.h"
 #include "graphics/Graphics.h"
 #include "widgets/Widget.h"

@@ -2,9 +2,9 @@
 // cache.
 #include "app/AppTestSupport.h"
 
+#include "files/ImageLib.h"
+#include "files/PakTestSupport.h"
 #include "graphics/MemoryImage.h"
-#include "resources/ImageLib.h"
-#include "resources/PakTestSupport.h"
 #include "resources/ResourceManager.h"
 
 #include <gtest/gtest.h>
