@@ -2,6 +2,7 @@
 
 #include "files/PakInterface.h"
 
+#include <algorithm>
 #include <climits>
 #include <vorbis/vorbisfile.h>
 
@@ -107,19 +108,25 @@ bool DecodeOggFile(const std::string& name, PcmSound& sound) {
     const uint64_t total = uint64_t(decoder.GetTotalFrames());
     if (total > kMaxPcmBytes / frameBytes)
         return false;
+    const size_t channels = size_t(decoder.GetChannels());
     std::vector<int16_t> samples;
     // Grow with what the decoder delivers: a damaged file may state far more than it holds.
+    // The buffer doubles as it fills but never beyond the stated length.
     constexpr size_t kStep = 16384;
     size_t frames = 0;
     while (frames < total) {
         const size_t want = std::min<uint64_t>(kStep, total - frames);
-        samples.resize((frames + want) * decoder.GetChannels());
-        const size_t got = decoder.Read(samples.data() + frames * decoder.GetChannels(), want);
+        const size_t needed = (frames + want) * channels;
+        if (needed > samples.capacity())
+            samples.reserve(std::min<uint64_t>(total * channels,
+                                               std::max(needed, samples.capacity() * 2)));
+        samples.resize(needed);
+        const size_t got = decoder.Read(samples.data() + frames * channels, want);
         if (got == 0)
             return false;
         frames += got;
     }
-    samples.resize(frames * decoder.GetChannels());
+    samples.resize(frames * channels);
     sound = PcmSound::FromSigned16(decoder.GetChannels(), decoder.GetRate(), samples);
     return true;
 }

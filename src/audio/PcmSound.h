@@ -24,8 +24,9 @@ struct PcmSound {
 };
 
 // The largest decoded sound a reader accepts, so that a header cannot ask for unbounded memory:
-// about 25 minutes of 44100 Hz 16-bit stereo.
-inline constexpr size_t kMaxPcmBytes = size_t(256) << 20;
+// 10 minutes of 48000 Hz 16-bit stereo, far longer than any effect. Music in Ogg Vorbis is
+// streamed and not bound by it.
+inline constexpr size_t kMaxPcmBytes = size_t(10 * 60) * 48000 * 2 * 2;
 // The highest sample rate a reader accepts.
 inline constexpr int kMaxPcmRate = 768000;
 

@@ -20,9 +20,8 @@ public:
     // write every pixel (or fail) and need not touch memory a false size claims.
     enum class Fill { TransparentBlack, Unset };
 
-    // An image of the given size. Null when a side is not positive, when the pixels and a guard
-    // word would not fit in 32 bits of bytes (the limit of MemoryImage) or when the memory
-    // cannot be had.
+    // An image of the given size. Null when a side is not positive, when the picture exceeds
+    // the decoders' size cap (kMaxImageSide, kMaxImageBytes) or when the memory cannot be had.
     static std::unique_ptr<Image> Create(int width, int height, Fill fill = Fill::TransparentBlack);
 
     int GetWidth() const { return mWidth; }

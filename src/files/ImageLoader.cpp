@@ -17,7 +17,9 @@ static_assert(std::endian::native == std::endian::little,
 
 namespace {
 
-constexpr uint64_t kMaxAllocationBytes = 0xFFFFFFFFull; // as MemoryImage allocates
+// The size cap also keeps every image within the 32-bit byte count of MemoryImage.
+static_assert(kMaxImageBytes + 4 <= 0xFFFFFFFFull);
+
 constexpr uint32_t kWhite = 0xFFFFFF;
 
 thread_local uint32_t tAlphaOnlyColor = kWhite;
@@ -76,11 +78,9 @@ std::unique_ptr<Image> LoadAlphaImage(const std::string& name) {
 Image::~Image() = default;
 
 std::unique_ptr<Image> Image::Create(int width, int height, Fill fill) {
-    if (width <= 0 || height <= 0)
+    if (width <= 0 || height <= 0 || !FitsImageCap(uint64_t(width), uint64_t(height)))
         return nullptr;
     const uint64_t count = uint64_t(width) * uint64_t(height);
-    if ((count + 1) * sizeof(uint32_t) > kMaxAllocationBytes)
-        return nullptr;
     std::unique_ptr<Image> image(new (std::nothrow) Image);
     if (!image)
         return nullptr;

@@ -15,6 +15,11 @@ namespace {
 
 constexpr size_t kStreamBufferSize = 64 * 1024;
 constexpr int kMaxPrecision = 31; // bits per sample
+constexpr uint32_t kMaxComponents = 4; // grey, grey and alpha, colour, colour and alpha
+// The codec sets up several kilobytes for every tile and component while it reads the header,
+// before the picture's size can be refused; 1024 tiles allow tiles of 181 x 181 pixels or less
+// on the largest picture.
+constexpr uint64_t kMaxTiles = 1024;
 
 // The library's entry points, resolved when the library is loaded.
 struct Codec {
@@ -111,6 +116,131 @@ bool DetectFormat(PakFile* file, OPJ_CODEC_FORMAT& format) {
     return false;
 }
 
+uint32_t ReadBigEndian(const uint8_t* bytes, int count) {
+    uint32_t value = 0;
+    for (int i = 0; i < count; ++i)
+        value = value << 8 | bytes[i];
+    return value;
+}
+
+// A JP2 box header: the type and the length of the content; the content runs to the end of
+// the file when the box says so (length 0).
+struct Box {
+    char mType[4];
+    uint64_t mContent;
+};
+
+bool ReadBox(PakReader& in, Box& box) {
+    uint8_t header[8];
+    if (!in.Read(header, sizeof header))
+        return false;
+    std::memcpy(box.mType, header + 4, 4);
+    uint64_t length = ReadBigEndian(header, 4);
+    uint64_t headerSize = 8;
+    if (length == 1) { // a 64-bit length follows
+        uint8_t extended[8];
+        if (!in.Read(extended, sizeof extended))
+            return false;
+        length = uint64_t(ReadBigEndian(extended, 4)) << 32 | ReadBigEndian(extended + 4, 4);
+        headerSize = 16;
+    }
+    box.mContent = length == 0 ? in.Remaining() : length - headerSize;
+    return length == 0 || (length >= headerSize && box.mContent <= in.Remaining());
+}
+
+bool IsBox(const Box& box, const char* type) {
+    return std::memcmp(box.mType, type, 4) == 0;
+}
+
+// The number of channels a palette box ("pclr") in the JP2 header box makes; 0 without one.
+bool ReadPaletteChannels(PakReader& in, uint64_t headerBytes, uint32_t& channels) {
+    while (headerBytes > 0) {
+        const uint64_t before = in.Remaining();
+        Box box;
+        if (!ReadBox(in, box))
+            return false;
+        const uint64_t boxBytes = before - in.Remaining() + box.mContent;
+        if (boxBytes > headerBytes)
+            return false;
+        headerBytes -= boxBytes;
+        uint8_t palette[3]; // entries (2 bytes), channels
+        if (IsBox(box, "pclr")) {
+            if (box.mContent < sizeof palette || !in.Read(palette, sizeof palette))
+                return false;
+            channels = palette[2];
+            box.mContent -= sizeof palette;
+        }
+        if (!in.Skip(box.mContent))
+            return false;
+    }
+    return true;
+}
+
+// What the headers of a file claim, read before the codec sees them: the codec allocates for
+// every tile and component of the code stream, and for every channel of a JP2 palette, while
+// it reads the header.
+struct Claims {
+    uint64_t mWidth = 0;
+    uint64_t mHeight = 0;
+    uint64_t mTiles = 0;
+    uint32_t mComponents = 0;
+    uint32_t mPaletteChannels = 0;
+};
+
+// The start of the code stream and its image and tile size marker (SIZ), which must follow it.
+bool ReadCodeStreamClaims(PakReader& in, Claims& claims) {
+    // SOC, SIZ, its length, capabilities; the eight 32-bit sizes and offsets; the components.
+    uint8_t marker[8 + 32 + 2];
+    if (!in.Read(marker, sizeof marker) || ReadBigEndian(marker, 4) != 0xFF4FFF51)
+        return false;
+    uint32_t field[8]; // Xsiz, Ysiz, XOsiz, YOsiz, XTsiz, YTsiz, XTOsiz, YTOsiz
+    for (int i = 0; i < 8; ++i)
+        field[i] = ReadBigEndian(marker + 8 + 4 * i, 4);
+    const auto [x1, y1, x0, y0, tileWidth, tileHeight, tileX0, tileY0] = field;
+    if (x0 >= x1 || y0 >= y1 || tileWidth == 0 || tileHeight == 0 || tileX0 > x0 || tileY0 > y0)
+        return false;
+    claims.mWidth = x1 - x0;
+    claims.mHeight = y1 - y0;
+    claims.mTiles = (uint64_t(x1 - tileX0) + tileWidth - 1) / tileWidth *
+                    ((uint64_t(y1 - tileY0) + tileHeight - 1) / tileHeight);
+    claims.mComponents = ReadBigEndian(marker + 40, 2);
+    return true;
+}
+
+// Walks a JP2 file's boxes up to the code stream box ("jp2c"), noting a palette on the way.
+bool ReadJp2Claims(PakReader& in, Claims& claims) {
+    for (;;) {
+        Box box;
+        if (!ReadBox(in, box))
+            return false;
+        if (IsBox(box, "jp2c"))
+            return ReadCodeStreamClaims(in, claims);
+        if (IsBox(box, "jp2h") ? !ReadPaletteChannels(in, box.mContent, claims.mPaletteChannels)
+                               : !in.Skip(box.mContent))
+            return false;
+    }
+}
+
+// Whether what the headers claim fits the size cap and the codec's allowance; the file is read
+// from its position, which is kept.
+bool ClaimsFitCaps(PakFile* file, OPJ_CODEC_FORMAT format) {
+    const long start = pak_ftell(file);
+    Claims claims;
+    bool read;
+    {
+        PakReader in(file);
+        read = format == OPJ_CODEC_JP2 ? ReadJp2Claims(in, claims) : ReadCodeStreamClaims(in, claims);
+    }
+    if (start < 0 || pak_fseek(file, start, SEEK_SET) != 0 || !read)
+        return false;
+    // A palette adds full-size channels to the components the codec already holds.
+    const uint64_t planes = uint64_t(claims.mComponents) + claims.mPaletteChannels;
+    return FitsImageCap(claims.mWidth, claims.mHeight) && claims.mTiles <= kMaxTiles &&
+           claims.mComponents >= 1 && claims.mComponents <= kMaxComponents &&
+           claims.mPaletteChannels <= kMaxComponents &&
+           planes * claims.mWidth * claims.mHeight * 4 <= kMaxImageBytes;
+}
+
 // One component's sample for the image pixel (x, y), as 8 bits.
 class ComponentReader {
 public:
@@ -165,6 +295,28 @@ std::unique_ptr<Image> ConvertImage(const opj_image_t& decoded, std::unique_ptr<
     return image;
 }
 
+// Whether the picture fits the size cap, and whether the codec's own buffers do: while it
+// decodes, the codec holds every component as 32-bit samples, as many as the component has at
+// its sampling step. Nothing has been decoded yet when this is asked.
+bool FitsMemoryCaps(const opj_image_t& header) {
+    if (header.x1 <= header.x0 || header.y1 <= header.y0 || !header.comps ||
+        header.numcomps < 1 || header.numcomps > kMaxComponents)
+        return false;
+    const uint64_t width = header.x1 - header.x0;
+    const uint64_t height = header.y1 - header.y0;
+    if (!FitsImageCap(width, height))
+        return false;
+    uint64_t codecBytes = 0;
+    for (uint32_t i = 0; i < header.numcomps; ++i) {
+        const opj_image_comp_t& component = header.comps[i];
+        if (component.dx == 0 || component.dy == 0)
+            return false;
+        codecBytes += (width + component.dx - 1) / component.dx *
+                      ((height + component.dy - 1) / component.dy) * 4;
+    }
+    return codecBytes <= kMaxImageBytes;
+}
+
 std::unique_ptr<Image> DecodeWithCodec(const Codec& codec, opj_codec_t* decoder,
                                        opj_stream_t* stream) {
     codec.mSetErrorHandler(decoder, IgnoreMessage, nullptr);
@@ -179,8 +331,7 @@ std::unique_ptr<Image> DecodeWithCodec(const Codec& codec, opj_codec_t* decoder,
     if (!decoded)
         return nullptr;
     std::unique_ptr<Image> image;
-    if (haveHeader && decoded->x1 > decoded->x0 && decoded->y1 > decoded->y0 &&
-        decoded->x1 - decoded->x0 <= INT32_MAX && decoded->y1 - decoded->y0 <= INT32_MAX)
+    if (haveHeader && FitsMemoryCaps(*decoded))
         image = Image::Create(int(decoded->x1 - decoded->x0), int(decoded->y1 - decoded->y0),
                               Image::Fill::Unset);
     if (image && codec.mDecode(decoder, stream, decoded) && codec.mEndDecompress(decoder, stream))
@@ -221,7 +372,7 @@ bool IsJpeg2000CodecLoaded() {
 std::unique_ptr<Image> DecodeJpeg2000(PakFile* file) {
     const Codec& codec = gCodec;
     OPJ_CODEC_FORMAT format;
-    if (!codec.mLibrary || !DetectFormat(file, format))
+    if (!codec.mLibrary || !DetectFormat(file, format) || !ClaimsFitCaps(file, format))
         return nullptr;
     opj_stream_t* stream = codec.mStreamCreate(kStreamBufferSize, OPJ_TRUE);
     opj_codec_t* decoder = codec.mCreateDecompress(format);

@@ -19,6 +19,10 @@ constexpr int kQuality = 80;
 // Every 8 x 8 block of the full-resolution component costs at least one bit of Huffman-coded
 // data, so one byte of a file describes at most 512 pixels.
 constexpr uint64_t kMaxPixelsPerByte = 512;
+// The most libjpeg may allocate for its own work. Progressive and multi-scan files keep the
+// coefficients of the whole picture (2 bytes per sample) between scans; with no backing store,
+// a file that needs more is refused instead of growing without bound.
+constexpr long kMaxLibraryBytes = 64L << 20;
 
 // libjpeg's standard error manager whose fatal errors print the message and jump back to the
 // caller's recovery point.
@@ -91,11 +95,12 @@ void DecodeJpegRows(PakSource* source, uint64_t fileBytes, Image** result) {
         return;
     }
     jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = kMaxLibraryBytes;
     info.src = &source->mPublic;
     jpeg_read_header(&info, TRUE);
     // Grey and colour files only: CMYK and other layouts have no RGB form here.
     const bool supported = info.out_color_space == JCS_GRAYSCALE || info.out_color_space == JCS_RGB;
-    if (!supported ||
+    if (!supported || !FitsImageCap(info.image_width, info.image_height) ||
         !ClaimFitsData(info.image_height, info.image_width, fileBytes, kMaxPixelsPerByte)) {
         jpeg_destroy_decompress(&info);
         *result = nullptr;

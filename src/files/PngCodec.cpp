@@ -12,6 +12,10 @@ namespace {
 
 // Deflate turns one byte of compressed data into at most 1032 bytes.
 constexpr uint64_t kMaxInflateRatio = 1032;
+// The most libpng may allocate for the data of one chunk (a palette needs 768 bytes), and the
+// most ancillary chunks it may keep. Without them one chunk that claims 2 GB is 2 GB of memory.
+constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t(4) << 20;
+constexpr png_uint_32 kMaxCachedChunks = 32;
 
 void ReadThroughPak(png_structp png, png_bytep data, size_t length) {
     auto* file = static_cast<PakFile*>(png_get_io_ptr(png));
@@ -31,6 +35,16 @@ void RequestBgra(png_structp png, png_infop info) {
     png_set_bgr(png);
 }
 
+// Bounds what libpng may allocate before a single pixel is read. Only IHDR, PLTE, tRNS, IDAT
+// and IEND matter for the pixels: every other chunk (text, colour profiles, private chunks) is
+// skipped unread instead of being held in memory.
+void LimitReader(png_structp png) {
+    png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
+    png_set_chunk_cache_max(png, kMaxCachedChunks);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+}
+
 // Reads the rows into the image that *result receives. libpng's errors jump back here, so the
 // function holds nothing that needs a destructor; *result is null after a failure.
 void DecodePngRows(png_structp png, png_infop info, uint64_t fileBytes, Image** result) {
@@ -43,6 +57,8 @@ void DecodePngRows(png_structp png, png_infop info, uint64_t fileBytes, Image** 
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
+    if (!FitsImageCap(width, height))
+        png_error(png, "image too large");
     // The unfiltered rows need at least height x (bytes per row) bytes before compression.
     if (!ClaimFitsData(height, png_get_rowbytes(png, info), fileBytes, kMaxInflateRatio))
         png_error(png, "image larger than its file");
@@ -97,6 +113,7 @@ std::unique_ptr<Image> DecodePng(PakFile* file) {
     Image* image = nullptr;
     if (info) {
         png_set_read_fn(png, file, ReadThroughPak);
+        LimitReader(png);
         DecodePngRows(png, info, fileBytes, &image);
     }
     png_destroy_read_struct(&png, &info, nullptr);

@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers for the image file tests: the fixture files written by other programs with the pixels
-// those programs decode, and GIF files assembled byte by byte.
+// those programs decode, and GIF and PNG files assembled byte by byte.
 
 #include "files/ImageLib.h"
 #include "files/PakTestSupport.h"
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <zlib.h>
 
 namespace imagetest {
 
@@ -163,6 +164,50 @@ private:
         }
     }
 
+    std::string mBytes;
+};
+
+inline void PutU32BigEndian(std::string& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += char((value >> shift) & 0xFF);
+}
+
+// A PNG file built chunk by chunk, each with its length and CRC, so that any chunk (and any
+// claim in it) can be written.
+class PngBuilder {
+public:
+    PngBuilder() : mBytes("\x89PNG\r\n\x1a\n", 8) {}
+    PngBuilder& Chunk(const std::string& type, const std::string& data) {
+        PutU32BigEndian(mBytes, uint32_t(data.size()));
+        const std::string typed = type + data;
+        mBytes += typed;
+        PutU32BigEndian(mBytes, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(typed.data()),
+                                               uInt(typed.size()))));
+        return *this;
+    }
+    // IHDR: no interlace, standard compression and filters.
+    PngBuilder& Header(uint32_t width, uint32_t height, int bitDepth, int colorType) {
+        std::string data;
+        PutU32BigEndian(data, width);
+        PutU32BigEndian(data, height);
+        data += char(bitDepth);
+        data += char(colorType);
+        data += std::string(3, '\0');
+        return Chunk("IHDR", data);
+    }
+    // One IDAT holding the rows (each starting with its filter byte), deflated.
+    PngBuilder& Rows(const std::string& rows) {
+        uLongf size = compressBound(uLong(rows.size()));
+        std::string packed(size, '\0');
+        compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
+                  reinterpret_cast<const Bytef*>(rows.data()), uLong(rows.size()), 9);
+        packed.resize(size);
+        return Chunk("IDAT", packed);
+    }
+    PngBuilder& End() { return Chunk("IEND", ""); }
+    const std::string& Bytes() const { return mBytes; }
+
+private:
     std::string mBytes;
 };
 

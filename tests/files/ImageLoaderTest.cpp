@@ -1,3 +1,4 @@
+#include "files/ImageDecoders.h"
 #include "files/ImageLib.h"
 #include "files/PakInterface.h"
 #include "graphics/MemoryImage.h"
@@ -6,9 +7,13 @@
 #include "files/ImageFileTestSupport.h"
 #include "files/PakTestSupport.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace ravix;
 using ImageLib::AlphaFile;
@@ -17,6 +22,7 @@ using imagetest::ExpectedPixels;
 using imagetest::FixturePath;
 using imagetest::GifBuilder;
 using imagetest::PixelsOf;
+using imagetest::PngBuilder;
 
 namespace {
 
@@ -44,6 +50,91 @@ std::string Targa(int width, int height, int depth, int descriptor,
         for (int shift = 0; shift < 32; shift += 8)
             out += char(pixel >> shift);
     return out;
+}
+
+// A GIF of the given size whose 4 KB of 2-bit codes could describe 2^26 pixels, so that only
+// the size cap can refuse it.
+std::string GifOfSize(int width, int height) {
+    std::string data(1, '\x01'); // minimum code size
+    for (int block = 0; block < 16; ++block)
+        data += '\xff' + std::string(255, '\0');
+    data += '\0';
+    return GifBuilder(width, height)
+        .Screen({0, 0xFFFFFF})
+        .Descriptor(width, height, false)
+        .Raw(data)
+        .Trailer()
+        .Bytes();
+}
+
+// A 1-bit grey PNG of the given size, all black. Its zero rows deflate about 1000 to 1, more
+// than a file can claim, so a private chunk pads the file to hold the claim.
+std::string PngOfSize(uint32_t width, uint32_t height) {
+    const size_t rowBytes = 1 + (width + 7) / 8;
+    const std::string rows(rowBytes * height, '\0');
+    return PngBuilder()
+        .Header(width, height, 1, 0)
+        .Chunk("prVt", std::string(rows.size() / 500, '\0'))
+        .Rows(rows)
+        .End()
+        .Bytes();
+}
+
+// A JPEG fixture claiming another size, with zero bytes after its end so that the file is
+// large enough for the claim.
+std::string JpegOfSize(const std::string& fixture, int width, int height, size_t padding = 0) {
+    std::string jpeg = Fixture(fixture);
+    // The frame header (FF C0 baseline, FF C2 progressive; length, precision) holds the height,
+    // then the width.
+    size_t frame = jpeg.find("\xFF\xC0");
+    if (frame == std::string::npos)
+        frame = jpeg.find("\xFF\xC2");
+    const char size[] = {char(height >> 8), char(height), char(width >> 8), char(width)};
+    return frame == std::string::npos ? ""
+                                      : jpeg.replace(frame + 5, 4, size, 4) +
+                                            std::string(padding, '\0');
+}
+
+// A load run in a child process: whether it gave an image, and how far it raised the child's
+// peak resident memory. The child is a copy of the test program, so only the load counts.
+struct IsolatedLoad {
+    bool mLoaded = false;
+    long mPeakGrowthKib = -1; // -1: the child did not report
+};
+
+long PeakResidentKib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss; // in kilobytes on Linux
+}
+
+IsolatedLoad LoadInChild(const std::string& path) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return {};
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        // Start the peak from the present resident size where the kernel allows it.
+        if (std::FILE* peak = std::fopen("/proc/self/clear_refs", "w")) {
+            std::fputs("5", peak);
+            std::fclose(peak);
+        }
+        IsolatedLoad load;
+        const long before = PeakResidentKib();
+        load.mLoaded = LoadImageFile(path, AlphaFile::Ignore) != nullptr;
+        load.mPeakGrowthKib = PeakResidentKib() - before;
+        const bool written = write(pipeEnds[1], &load, sizeof load) == sizeof load;
+        _exit(written ? 0 : 1);
+    }
+    close(pipeEnds[1]);
+    IsolatedLoad load;
+    if (child < 0 || read(pipeEnds[0], &load, sizeof load) != sizeof load)
+        load = IsolatedLoad{};
+    close(pipeEnds[0]);
+    if (child > 0)
+        waitpid(child, nullptr, 0);
+    return load;
 }
 
 class ImageLoaderTest : public ::testing::Test {
@@ -149,6 +240,50 @@ TEST_F(ImageLoaderTest, ClaimsLargerThanTheFileCouldHoldAreRefused) {
     jpeg.replace(frame + 7, 2, size2000, 2);
     EXPECT_FALSE(LoadImageFile(Put("huge.gif", gif), AlphaFile::Ignore));
     EXPECT_FALSE(LoadImageFile(Put("huge.jpg", jpeg), AlphaFile::Ignore));
+}
+
+TEST_F(ImageLoaderTest, PicturesBeyondTheSizeCapAreRefused) {
+    // Every file holds enough data for its claim, so only the caps on sides, on decoded bytes
+    // and on libjpeg's own memory tell them apart.
+    using ImageLib::kMaxImageBytes;
+    using ImageLib::kMaxImageSide;
+    const int side = int(kMaxImageSide);
+    const int capRows = int(kMaxImageBytes / 4 / kMaxImageSide);
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool loads;
+    } cases[] = {
+        {"side.tga", Targa(side, 1, 32, 0x28, std::vector<uint32_t>(side)), true},
+        {"side-over.tga", Targa(side + 1, 1, 32, 0x28, std::vector<uint32_t>(side + 1)), false},
+        {"side.gif", GifOfSize(side, 1), true},
+        {"side-over.gif", GifOfSize(side + 1, 1), false},
+        {"bytes.gif", GifOfSize(side, capRows), true},
+        {"bytes-over.gif", GifOfSize(side / 2, capRows * 2 + 1), false},
+        {"side.png", PngOfSize(side, 1), true},
+        {"side-over.png", PngOfSize(side + 1, 1), false},
+        {"bytes-over.png", PngOfSize(side / 2, capRows * 2 + 1), false},
+        {"side.jpg", JpegOfSize("color.jpg", side, 1), true},
+        {"side-over.jpg", JpegOfSize("color.jpg", side + 1, 1), false},
+        // A progressive file keeps the coefficients of the whole picture; libjpeg may take
+        // 64 MiB for them, which this 4:2:0 picture needs 24 MiB and the next one 96 MiB of.
+        {"progressive.jpg", JpegOfSize("progressive.jpg", 4000, 2000, 64 << 10), true},
+        {"progressive-over.jpg", JpegOfSize("progressive.jpg", 8000, 4000, 64 << 10), false},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<ImageLib::Image> image =
+            LoadImageFile(Put(c.name, c.bytes), AlphaFile::Ignore);
+        EXPECT_EQ(image != nullptr, c.loads) << c.name;
+    }
+}
+
+TEST_F(ImageLoaderTest, PngChunkClaimingGigabytesIsRefusedWithLittleMemory) {
+    // A public test file of 502 bytes whose text chunks claim up to 2 GB each.
+    const IsolatedLoad load = LoadInChild(FixturePath("png-text-chunk-2gb.png"));
+    ASSERT_GE(load.mPeakGrowthKib, 0) << "the child process did not report";
+    EXPECT_FALSE(load.mLoaded);
+    EXPECT_LT(load.mPeakGrowthKib, 64 * 1024);
+    RecordProperty("peak_growth_kib", int(load.mPeakGrowthKib));
 }
 
 TEST_F(ImageLoaderTest, TargaPixelsFollowTheIdText) {
@@ -406,6 +541,30 @@ TEST_F(ImageLoaderTest, Jpeg2000NeedsTheCodec) {
     EXPECT_FALSE(LoadImageFile(Put("text.j2k", "not a code stream"), AlphaFile::Ignore));
     ImageLib::FreeJpeg2000Codec();
     EXPECT_FALSE(LoadImageFile(jp2, AlphaFile::Ignore));
+}
+
+TEST_F(ImageLoaderTest, Jpeg2000HeadersClaimingThousandsOfTilesAreRefusedWithLittleMemory) {
+    // The codec sets up each tile while it reads the header: 8192 x 2 pixels in tiles of one
+    // pixel would cost it about 150 MB before the picture could be refused.
+    auto withTinyTiles = [](std::string file) {
+        const size_t siz = file.find("\xFF\x4F\xFF\x51");
+        if (siz == std::string::npos)
+            return std::string();
+        std::string sizes;
+        for (uint32_t value : {8192u, 2u, 0u, 0u, 1u, 1u}) // width, height, offsets, tile size
+            imagetest::PutU32BigEndian(sizes, value);
+        return file.replace(siz + 8, sizes.size(), sizes);
+    };
+    ASSERT_TRUE(ImageLib::LoadJpeg2000Codec());
+    for (const char* name : {"color.j2k", "color.jp2"}) {
+        SCOPED_TRACE(name);
+        const IsolatedLoad load =
+            LoadInChild(Put(std::string("tiles-") + name, withTinyTiles(Fixture(name))));
+        ASSERT_GE(load.mPeakGrowthKib, 0) << "the child process did not report";
+        EXPECT_FALSE(load.mLoaded);
+        EXPECT_LT(load.mPeakGrowthKib, 64 * 1024);
+    }
+    ImageLib::FreeJpeg2000Codec();
 }
 
 TEST_F(ImageLoaderTest, LoadImageIntoGivesAMemoryImage) {
