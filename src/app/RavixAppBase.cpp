@@ -91,7 +91,7 @@ RavixAppBase::~RavixAppBase() {
     mResources.reset();
     mDisplay.reset();
     // An image that outlives its application must not reach the registry when it goes.
-    mImages.ForEach([](MemoryImage* image) { image->mApp = nullptr; });
+    mImages.ForEach([](MemoryImage* image) { image->mRegistry = nullptr; });
     if (gApplication == this) {
         gApplication = nullptr;
     }

@@ -9,6 +9,7 @@
 #include "base/Point.h"
 #include "graphics/ImageRegistry.h"
 #include "platform/Platform.h"
+#include "resources/ResourceHost.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/DialogListener.h"
 
@@ -56,7 +57,10 @@ class WidgetManager;
 // It hears the buttons of the dialogs it keeps: a dialog's button 1000 arrives as button id
 // dialog id + 2000, button 1001 as dialog id + 3000, through the button listener operations.
 // Web transfers leave their outcomes with it (TransferOutcomeLog), in the demo stream.
-class RavixAppBase : public ButtonListener, public DialogListener, public TransferOutcomeLog {
+class RavixAppBase : public ButtonListener,
+                     public DialogListener,
+                     public TransferOutcomeLog,
+                     public ResourceHost {
 public:
     // Run statistics, printed when the run ends.
     struct RunStatistics {
@@ -136,7 +140,7 @@ public:
     virtual void EndModalPopup();
     // A question for the user: a modal dialog in the application's window once there is one
     // to show it in, the system's box before that (and for choices a dialog cannot offer).
-    virtual int ShowMessageBox(const std::string& text, const std::string& caption, int flags);
+    int ShowMessageBox(const std::string& text, const std::string& caption, int flags) override;
     virtual void ShowFatalError(const std::string& text);
     virtual void LogScreenSaverError(const std::string& text);
     virtual void OnWebPageFailed(const std::string& url);
@@ -177,13 +181,14 @@ public:
     virtual double GetLoadingProgress();
     // Loads an image file (with its alpha file) into a new image of this application whose file
     // path is the given path; commit settles its transparency flags. Null when nothing loads.
-    virtual std::unique_ptr<MemoryImage> LoadDisplayImage(const std::string& path, bool commit);
+    std::unique_ptr<MemoryImage> LoadDisplayImage(const std::string& path, bool commit) override;
     // The shared-image cache (any thread): the image of (path, variant), loaded with
     // LoadDisplayImage, or empty for a path starting with "!", when no one holds it yet.
     // created tells whether the image was made by this call. Null when the file does not load.
     // An image lives as long as someone holds it; a later call loads it again.
-    virtual std::shared_ptr<MemoryImage>
-    AcquireSharedImage(const std::string& path, const std::string& variant, bool& created);
+    std::shared_ptr<MemoryImage> AcquireSharedImage(const std::string& path,
+                                                    const std::string& variant,
+                                                    bool& created) override;
     // Switches between a window (windowed true) and full screen, remaking the window; without
     // force nothing but the 3D choice changes when the mode stays the same.
     virtual void ChangeScreenMode(bool windowed, bool use3D, bool force);
@@ -300,6 +305,8 @@ public:
     Platform& GetPlatform() { return *mPlatform; }
     // The images made with this application (any thread).
     ImageRegistry& Images() { return mImages; }
+    // The sound manager, once the sounds are set up.
+    SoundManager* GetSoundManager() override { return mSounds.get(); }
     // The finished frame the widgets draw into and the display presents; made with the display.
     MemoryImage* GetScreenImage();
     int64_t Now() { return mPlatform->TickCount(); }

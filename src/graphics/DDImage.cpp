@@ -5,8 +5,8 @@
 
 namespace ravix {
 
-DDImage::DDImage(DDInterface* display, RavixAppBase* app)
-    : MemoryImage(app), mDDInterface(display) {
+DDImage::DDImage(DDInterface* display, ImageRegistry* registry)
+    : MemoryImage(registry), mDDInterface(display) {
     if (mDDInterface != nullptr) {
         mDDInterface->AddImage(this);
     }

@@ -132,7 +132,7 @@ int CellCount(const XMLItem& element, const char* name) {
 
 } // namespace
 
-ResourceManager::ResourceManager(RavixAppBase* app) : mApp(app) {}
+ResourceManager::ResourceManager(ResourceHost* app) : mApp(app) {}
 
 ResourceManager::~ResourceManager() {
     ReleaseGroup("");
