@@ -8,6 +8,10 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   # tests, benchmarks, fuzzing
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  # installing and packaging: validators of the desktop entry, the metainfo, the manual pages
+  # and the Debian package (dpkg-shlibdeps comes with build-essential's dpkg-dev; the icon is
+  # rendered by librsvg2-bin's rsvg-convert, below)
+  desktop-file-utils appstream man-db groff-base lintian
   # image files
   zlib1g-dev libpng-dev libjpeg-dev
   # system fonts: fontconfig picks an installed face, FreeType renders it

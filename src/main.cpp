@@ -1,14 +1,16 @@
 #include "app/CrashHandler.h"
 #include "app/CrashReporterApp.h"
+#include "app/DataLocation.h"
 #include "audio/ALDevice.h"
 #include "game/GameApp.h"
+#include "game/ProgramHelp.h"
 #include "platform/DesktopPlatform.h"
 #include "platform/headless/ConsoleHeadlessPlatform.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,24 +25,6 @@ bool HasArgument(int argc, char** argv, const std::string& wanted) {
     return false;
 }
 
-// The working folder with the game's data when no -changedir names one: the program's own
-// folder when the data lies there, else the data folder of the build tree the program was
-// built in (a program run from its build folder finds its data without options).
-std::string DefaultDataFolder(const std::string& programFolder) {
-    std::error_code error;
-    for (const char* manifest : {"properties/resources.xml", "Properties/resources.xml"}) {
-        if (std::filesystem::exists(std::filesystem::path(programFolder) / manifest, error)) {
-            return programFolder;
-        }
-    }
-#ifdef TARNWICK_DATA_DIR
-    if (std::filesystem::is_directory(TARNWICK_DATA_DIR, error)) {
-        return TARNWICK_DATA_DIR;
-    }
-#endif
-    return programFolder;
-}
-
 } // namespace
 
 // Starts Tarnwick in a window on the desktop and runs it until it is closed. Without a display
@@ -51,6 +35,11 @@ std::string DefaultDataFolder(const std::string& programFolder) {
 int main(int argc, char** argv) {
     if (std::getenv(ravix::kCrashReportVariable) != nullptr) {
         return ravix::RunCrashReporter(argc, argv);
+    }
+    // --help, --version and unknown options are answered before any window or device opens.
+    if (std::optional<int> exitCode =
+            ravix::AnswerCommandLine(tarnwick::ProgramHelp(), argc, argv)) {
+        return *exitCode;
     }
     ravix::InstallCrashHandler();
     ravix::SetCrashReportLibraries(ravix::DesktopLibraryVersion(),
@@ -72,7 +61,8 @@ int main(int argc, char** argv) {
         }
     }
     auto app = std::make_unique<tarnwick::GameApp>(std::move(platform));
-    app->mStartFolder = DefaultDataFolder(app->mStartFolder);
+    // Beside the program, installed at ../share/tarnwick, or the build's; -changedir overrides.
+    app->mStartFolder = ravix::FindDataFolder(app->mStartFolder, "tarnwick", TARNWICK_DATA_DIR);
     app->mSilent = headless;
     ravix::gApplication = app.get();
     app->Initialize();

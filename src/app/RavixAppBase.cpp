@@ -225,8 +225,11 @@ void RavixAppBase::ShowFatalError(const std::string& text) {
     }
 }
 
+// The log lies in the per-user data folder (the working folder before that is known): the working
+// folder is the game's data folder, which the program only reads.
 void RavixAppBase::LogScreenSaverError(const std::string& text) {
-    std::FILE* log = std::fopen("ScrError.txt", gScreenSaverLogStarted ? "a" : "w");
+    const std::string path = mDataFolder + "ScrError.txt";
+    std::FILE* log = std::fopen(path.c_str(), gScreenSaverLogStarted ? "a" : "w");
     gScreenSaverLogStarted = true;
     if (log == nullptr) {
         return;

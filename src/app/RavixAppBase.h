@@ -247,6 +247,15 @@ public:
     // The program's arguments joined into one command line, an argument that holds a space (or
     // nothing) in double quotes, so that SplitCommandLine sees what the user typed.
     static std::string JoinArguments(const std::vector<std::string>& arguments);
+    // The (name, value) options of a command line as ReadCommandLine hands them on: the program
+    // name skipped, the rest split by SplitCommandLine's rules. The program entry reads the
+    // same options before the application exists.
+    using CommandLineOption = std::pair<std::string, std::string>;
+    static std::vector<CommandLineOption>
+    ParseCommandLine(const std::vector<std::string>& arguments);
+    static std::vector<CommandLineOption> SplitOptionText(const std::string& text);
+    // The command line after the program name ("" when an opening quote is never closed).
+    static std::string OptionTextOf(const std::vector<std::string>& arguments);
 
     // The string table: every user-visible framework text goes through GetString.
     void SetString(const std::string& id, const std::string& text);

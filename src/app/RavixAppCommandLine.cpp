@@ -46,23 +46,27 @@ std::string RavixAppBase::JoinArguments(const std::vector<std::string>& argument
     return line;
 }
 
-void RavixAppBase::ReadCommandLine() {
-    mCommandLineRead = true;
-    std::string line = JoinArguments(mPlatform->CommandLineArguments());
+std::string RavixAppBase::OptionTextOf(const std::vector<std::string>& arguments) {
+    std::string line = JoinArguments(arguments);
     size_t programEnd = 0;
     if (line.starts_with('"')) {
         programEnd = line.find('"', 1);
         if (programEnd == std::string::npos) {
-            return;
+            return {}; // an opening quote without its closing one ends reading
         }
     }
     size_t space = line.find(' ', programEnd);
-    if (space != std::string::npos) {
-        SplitCommandLine(line.substr(space + 1));
-    }
+    return space == std::string::npos ? std::string() : line.substr(space + 1);
 }
 
-void RavixAppBase::SplitCommandLine(const std::string& text) {
+std::vector<RavixAppBase::CommandLineOption>
+RavixAppBase::ParseCommandLine(const std::vector<std::string>& arguments) {
+    return SplitOptionText(OptionTextOf(arguments));
+}
+
+std::vector<RavixAppBase::CommandLineOption>
+RavixAppBase::SplitOptionText(const std::string& text) {
+    std::vector<CommandLineOption> options;
     std::string name;
     std::string value;
     bool inValue = false;
@@ -82,13 +86,25 @@ void RavixAppBase::SplitCommandLine(const std::string& text) {
         }
         if (optionEnds || i + 1 == text.size()) {
             if (!name.empty()) {
-                HandleCommandLineOption(name, value);
+                options.emplace_back(name, value);
             }
             // Every option boundary starts a new name, also after one that had no name.
             name.clear();
             value.clear();
             inValue = false;
         }
+    }
+    return options;
+}
+
+void RavixAppBase::ReadCommandLine() {
+    mCommandLineRead = true;
+    SplitCommandLine(OptionTextOf(mPlatform->CommandLineArguments()));
+}
+
+void RavixAppBase::SplitCommandLine(const std::string& text) {
+    for (const auto& [name, value] : SplitOptionText(text)) {
+        HandleCommandLineOption(name, value);
     }
 }
 

@@ -192,6 +192,16 @@ TEST(AppLifecycle, FatalErrorsInScreenSaverModeGoToTheLog) {
     std::string log = ravix::testing::ReadTextFile(home.Path() + "/ScrError.txt");
     EXPECT_TRUE(log.starts_with("first ")) << log;
     EXPECT_NE(log.find("\nsecond "), std::string::npos) << log;
+
+    // Once the data folder is known the log goes there, never to the working folder, which is
+    // the game's data folder.
+    app.mDataFolder = home.Data() + "/";
+    std::filesystem::create_directories(home.Data());
+    app.ShowFatalError("third");
+    EXPECT_NE(ravix::testing::ReadTextFile(home.Data() + "/ScrError.txt").find("third "),
+              std::string::npos);
+    EXPECT_EQ(ravix::testing::ReadTextFile(home.Path() + "/ScrError.txt").find("third"),
+              std::string::npos);
     std::filesystem::current_path(workingFolder);
 }
 

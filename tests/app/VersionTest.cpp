@@ -4,4 +4,4 @@
 
 #include <string>
 
-TEST(Version, IsTheProjectVersion) { EXPECT_EQ(std::string(ravix::ProductVersionText()), "0.1.0"); }
+TEST(Version, IsTheProjectVersion) { EXPECT_EQ(std::string(ravix::ProductVersionText()), "1.0"); }

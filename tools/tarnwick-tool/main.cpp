@@ -1,5 +1,7 @@
 #include "ToolCommands.h"
 
+#include "app/CommandLineHelp.h"
+
 #include <cstdio>
 
 namespace tarnwick::tool {
@@ -44,6 +46,7 @@ const char* UsageText() {
            "                          than cells, a value outside the colour columns (3), the\n"
            "                          tile rows or the symbol cells given (exit status 1)\n"
            "  --help                  print this text\n"
+           "  --version               print the version\n"
            "\n"
            "xml dump writes the kind (Start, End, Text, Instruction, Comment), a tab and the\n"
            "value (tag name, text, instruction target, \"!--\"), then for each attribute in\n"
@@ -90,6 +93,14 @@ int main(int argc, char** argv) {
         return UsageError();
     if (args[0] == "--help" || args[0] == "-h") {
         std::fputs(UsageText(), stdout);
+        return 0;
+    }
+    if (args[0] == "--version") {
+        ravix::CommandLineHelp help;
+        help.mProgram = "tarnwick-tool";
+        help.mPackage = "Tarnwick";
+        help.mVersion = TARNWICK_VERSION;
+        std::fputs(ravix::FormatVersion(help).c_str(), stdout);
         return 0;
     }
     const std::string group = args[0];

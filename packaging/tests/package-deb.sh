@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the build, checks that it holds exactly the files of an
+# install (INSTALL_PREFIX, made by install-tree.sh) under /usr, runs lintian on it (errors
+# fail), and unpacks it into WORK_DIR/root for the tests that run the unpacked program.
+# Usage: package-deb.sh BUILD_DIR INSTALL_PREFIX WORK_DIR
+set -euo pipefail
+build=$1 prefix=$2 work=$3
+
+# Installing writes build/install_manifest.txt, which lists the files of the user's own last
+# install (the README's way to uninstall it): it is put back as it was.
+manifest=$build/install_manifest.txt
+saved=$(mktemp)
+if [[ -f "$manifest" ]]; then cp -p "$manifest" "$saved"; else rm -f "$saved"; fi
+restore_manifest() {
+  if [[ -f "$saved" ]]; then mv -f "$saved" "$manifest"; else rm -f "$manifest"; fi
+}
+trap restore_manifest EXIT
+
+rm -rf "$work"
+mkdir -p "$work"
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; exit 1; }
+debs=("$work"/tarnwick_*.deb)
+deb=${debs[0]}
+echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
+echo "$(dpkg-deb -f "$deb" Depends | sed 's/^/Depends: /')"
+
+# Files and links, without directories, relative to /usr.
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's#^\./usr/##' | sort >"$work/package.txt"
+(cd "$prefix" && find . ! -type d | sed 's#^\./##' | sort) >"$work/install.txt"
+if ! diff -u "$work/install.txt" "$work/package.txt"; then
+  echo "the package's files differ from the install's (- install, + package)"
+  exit 1
+fi
+echo "the package holds the $(wc -l <"$work/package.txt") files of the install"
+
+if command -v lintian >/dev/null; then
+  lintian --allow-root --fail-on error --tag-display-limit 0 "$deb"
+  echo "lintian: no errors"
+else
+  echo "lintian is missing: scripts/setup.sh installs it"
+  exit 1
+fi
+
+dpkg-deb -x "$deb" "$work/root"
