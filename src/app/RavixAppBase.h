@@ -12,6 +12,7 @@
 #include "resources/ResourceHost.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/DialogListener.h"
+#include "widgets/WidgetHost.h"
 
 #include <array>
 #include <atomic>
@@ -60,7 +61,8 @@ class WidgetManager;
 class RavixAppBase : public ButtonListener,
                      public DialogListener,
                      public TransferOutcomeLog,
-                     public ResourceHost {
+                     public ResourceHost,
+                     public WidgetHost {
 public:
     // Run statistics, printed when the run ends.
     struct RunStatistics {
@@ -203,7 +205,7 @@ public:
     // manager, made modal if it is modal. A dialog already under the id is dismissed first.
     virtual void RegisterDialog(int id, Dialog* dialog);
     virtual bool DismissDialog(Dialog* dialog);
-    virtual bool DismissDialog(int id) { return DismissDialog(id, true, true); }
+    bool DismissDialog(int id) override { return DismissDialog(id, true, true); }
     // False for an unknown id. An unanswered dialog gets the result 0; it leaves the widget
     // manager when either flag is set, ends its modality, and is deleted after the pass when
     // deleteWidget is set.
@@ -224,7 +226,7 @@ public:
     virtual void PresentFrame();
     virtual void OnInitializeBegins() {}
     virtual void RunMainLoop();
-    virtual bool RunPass(bool& updated);
+    bool RunPass(bool& updated) override;
     virtual bool RunUntilUpdate();
     virtual bool MayRestore() { return !mWindowDisabled; }
 
@@ -259,7 +261,7 @@ public:
 
     // The string table: every user-visible framework text goes through GetString.
     void SetString(const std::string& id, const std::string& text);
-    std::string GetString(const std::string& id, const std::string& defaultText) const;
+    std::string GetString(const std::string& id, const std::string& defaultText) const override;
 
     // Settings of the key mRegistryKey; a name may start with a sub-key path ("Sub\Name").
     // With an empty registry key every access fails.
@@ -275,7 +277,7 @@ public:
     void EraseSetting(const std::string& name);
 
     // Cursors: 0 arrow, 1 pointing hand, 2 grabbing hand, ... (see ApplyCursorShape).
-    void SetCursorNumber(int number);
+    void SetCursorNumber(int number) override;
     void SetCustomCursors(bool on);
     // The software cursor image of a cursor number (non-owning; null: the system cursor).
     void SetCursorImage(int number, Image* image);
@@ -316,6 +318,11 @@ public:
     ImageRegistry& Images() { return mImages; }
     // The sound manager, once the sounds are set up.
     SoundManager* GetSoundManager() override { return mSounds.get(); }
+    // The widget host: deferred deletion, the clipboard and the dialog listener.
+    void DeferDeleteWidget(Widget* w) override;
+    std::string GetClipboardText() override { return mPlatform->GetClipboardText(); }
+    void SetClipboardText(const std::string& text) override { mPlatform->SetClipboardText(text); }
+    DialogListener* GetDialogListener() override { return this; }
     // The finished frame the widgets draw into and the display presents; made with the display.
     MemoryImage* GetScreenImage();
     int64_t Now() { return mPlatform->TickCount(); }

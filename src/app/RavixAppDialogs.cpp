@@ -82,7 +82,7 @@ void RavixAppBase::OnDialogButtonClick(int dialogId, int buttonId) {
 Dialog* RavixAppBase::CreateDialogWidget(int id, bool modal, const std::string& header,
                                          const std::string& body, const std::string& footer,
                                          int buttonSet) {
-    auto* dialog = new Dialog(nullptr, id, modal, header, body, footer, buttonSet);
+    auto* dialog = new Dialog(this, nullptr, id, modal, header, body, footer, buttonSet);
     dialog->mOwnerListener = this;
     return dialog;
 }

@@ -3,8 +3,8 @@
 #include "base/Verify.h"
 #include "graphics/Graphics.h"
 #include "platform/KeyCodes.h"
-#include "widgets/ApplicationLink.h"
 #include "widgets/ListListener.h"
+#include "widgets/WidgetHost.h"
 
 #include <algorithm>
 #include <utility>

@@ -27,7 +27,7 @@ bool IsKeyCode(int key) {
 
 } // namespace
 
-WidgetManager::WidgetManager(RavixAppBase* app) : mApp(app) {
+WidgetManager::WidgetManager(WidgetHost* host) : mHost(host) {
     mManager = this;
 }
 

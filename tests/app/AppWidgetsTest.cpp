@@ -200,8 +200,8 @@ TEST(AppWidgets, ImagesMadeWithTheApplicationAreVisitedUntilTheyGo) {
 
 TEST(AppWidgets, RegisteringUnderAnIdInUseDismissesTheOldDialog) {
     HeadlessApp app;
-    auto makeDialog = [](int id) {
-        auto* dialog = new Dialog(nullptr, id, false, "", "", "", Dialog::kNoButtons);
+    auto makeDialog = [&app](int id) {
+        auto* dialog = new Dialog(&app, nullptr, id, false, "", "", "", Dialog::kNoButtons);
         dialog->Resize(10, 20, 100, 50);
         return dialog;
     };
