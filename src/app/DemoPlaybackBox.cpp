@@ -18,8 +18,8 @@ constexpr int kEditHeight = 24;
 } // namespace
 
 DemoPlaybackBox::DemoPlaybackBox(WidgetHost* host, Kind kind, int id)
-    : Dialog(host, nullptr, id, true, kind == Kind::JumpToTime ? "Jump To Time" : "Marker List", "", "",
-             kOkCancel),
+    : Dialog(host, nullptr, id, true, kind == Kind::JumpToTime ? "Jump To Time" : "Marker List", "",
+             "", kOkCancel),
       mKind(kind) {
     const SysFont title(kFace, kTitlePointSize);
     const SysFont field(kFace, kFieldPointSize);

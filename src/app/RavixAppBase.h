@@ -188,9 +188,8 @@ public:
     // LoadDisplayImage, or empty for a path starting with "!", when no one holds it yet.
     // created tells whether the image was made by this call. Null when the file does not load.
     // An image lives as long as someone holds it; a later call loads it again.
-    std::shared_ptr<MemoryImage> AcquireSharedImage(const std::string& path,
-                                                    const std::string& variant,
-                                                    bool& created) override;
+    std::shared_ptr<MemoryImage>
+    AcquireSharedImage(const std::string& path, const std::string& variant, bool& created) override;
     // Switches between a window (windowed true) and full screen, remaking the window; without
     // force nothing but the 3D choice changes when the mode stays the same.
     virtual void ChangeScreenMode(bool windowed, bool use3D, bool force);

@@ -5,7 +5,6 @@
 #include "audio/WavFile.h"
 #include "base/AsciiText.h"
 
-
 namespace ravix {
 
 namespace {

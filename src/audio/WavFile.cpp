@@ -12,8 +12,8 @@ namespace ravix {
 namespace {
 
 constexpr uint16_t kPcmFormatTag = 1;
-// The byte a cached file's samples are XORed with; the file names it in its "xor " chunk, so
-// readers never assume it. The same value as the pak archive's scrambling byte, by tradition.
+// The byte a cached file's samples are XORed with (the pak archive's scrambling value). The
+// file names it in its "xor " chunk, so readers take it from there and never assume it.
 constexpr uint8_t kCacheScrambleByte = 0x5D;
 
 bool ReadChunkId(PakFileReader& file, char id[4]) {

@@ -1,8 +1,9 @@
 // LoadImageFile: the extension search, the decoders and the alpha files.
 
+#include "files/ImageLib.h"
+
 #include "base/AsciiText.h"
 #include "files/ImageDecoders.h"
-#include "files/ImageLib.h"
 
 #include <algorithm>
 #include <bit>

@@ -11,7 +11,6 @@
 
 namespace ravix {
 
-
 // Message box flags and results, numbered as the window system numbers them so that callers
 // can combine and compare them as plain ints.
 enum MessageBoxFlags {

@@ -242,7 +242,8 @@ int Dialog::RunUntilAnswered(bool dismiss) {
     // A pass may dismiss and delete this dialog; the outcome outlives it.
     std::shared_ptr<Outcome> outcome = mOutcome;
     bool updated = false;
-    while (outcome->mAlive && mManager != nullptr && mResult == kNoResult && host->RunPass(updated)) {
+    while (outcome->mAlive && mManager != nullptr && mResult == kNoResult &&
+           host->RunPass(updated)) {
     }
     if (!outcome->mAlive) {
         return outcome->mResult;

@@ -1,5 +1,5 @@
-#include "graphics/MemoryImage.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "graphics/MemoryImage.h"
 
 #include <gtest/gtest.h>
 

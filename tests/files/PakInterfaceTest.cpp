@@ -1,5 +1,5 @@
-#include "files/PakFormat.h"
 #include "files/PakInterface.h"
+#include "files/PakFormat.h"
 
 #include "files/PakTestSupport.h"
 

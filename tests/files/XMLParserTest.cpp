@@ -1,5 +1,5 @@
-#include "files/PakInterface.h"
 #include "files/XMLParser.h"
+#include "files/PakInterface.h"
 
 #include "files/PakTestSupport.h"
 

@@ -1,10 +1,10 @@
 // Dialogs: their buttons (labels, answers, place in the tree), dragging within the screen, the
 // preferred height, and what they draw.
 
+#include "widgets/Dialog.h"
 #include "ControlTestSupport.h"
 #include "graphics/Graphics.h"
 #include "graphics/TestFont.h"
-#include "widgets/Dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,8 @@ using Rows = std::vector<std::string>;
 std::unique_ptr<Dialog> MakeDialog(RecordingListener& listener, const std::string& header,
                                    const std::string& body, const std::string& footer,
                                    int buttonSet) {
-    auto dialog = std::make_unique<Dialog>(nullptr, nullptr, 9, false, header, body, footer, buttonSet);
+    auto dialog =
+        std::make_unique<Dialog>(nullptr, nullptr, 9, false, header, body, footer, buttonSet);
     dialog->mOwnerListener = &listener;
     TestFont font;
     dialog->SetTitleFont(&font);
