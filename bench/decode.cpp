@@ -6,7 +6,7 @@
 // The last line printed is "decode gif_ratio=R1 png_ratio=R2": our median time divided by the
 // peer's median time for each format.
 
-#include "resources/ImageLib.h"
+#include "files/ImageLib.h"
 
 #include "AlternatingTiming.h"
 

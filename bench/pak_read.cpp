@@ -1,7 +1,7 @@
 // Reading one 64 MiB archive entry through the file layer against reading the same bytes from
 // a plain file with the C library, both in 64 KiB blocks and from the page cache.
-#include "resources/PakInterface.h"
-#include "resources/PakWriter.h"
+#include "files/PakInterface.h"
+#include "files/PakWriter.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

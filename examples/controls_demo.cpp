@@ -413,7 +413,7 @@ void ControlsScreen::OnButtonClick(int id) {
     }
     case kSkinnedDialogButton: {
         auto* dialog =
-            new ravix::Dialog(mNinePart.get(), kSkinnedDialogId, true, "A nine-part frame",
+            new ravix::Dialog(&mApp, mNinePart.get(), kSkinnedDialogId, true, "A nine-part frame",
                               "The frame and the buttons are drawn from one 24 x 24 "
                               "picture cut into nine parts.",
                               "Close", ravix::Dialog::kFooterButton);

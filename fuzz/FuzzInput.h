@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../tests/resources/PakTestSupport.h"
+#include "../tests/files/PakTestSupport.h"
 
 #include <cstddef>
 #include <cstdint>

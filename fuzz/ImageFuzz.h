@@ -1,6 +1,6 @@
 #pragma once
 
-#include "resources/ImageLib.h"
+#include "files/ImageLib.h"
 
 #include "FuzzInput.h"
 

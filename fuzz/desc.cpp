@@ -1,7 +1,7 @@
 // Loads the input as a descriptor file in every command separation mode, with a handler that
 // accepts every command, defines names with "Define" and runs each parameter through the
 // parameter functions.
-#include "resources/DescParser.h"
+#include "files/DescParser.h"
 
 #include "FuzzInput.h"
 

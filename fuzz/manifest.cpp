@@ -2,9 +2,9 @@
 // allowed, then loads every group against a folder of tiny images (sounds and fonts are
 // skipped: their loaders have targets of their own), counts, looks ids up and releases.
 #include "app/RavixAppBase.h"
+#include "files/ImageLib.h"
+#include "files/PakInterface.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "resources/ImageLib.h"
-#include "resources/PakInterface.h"
 #include "resources/ResourceManager.h"
 
 #include "FuzzInput.h"

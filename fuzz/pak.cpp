@@ -1,9 +1,9 @@
 // Mounts the input as a pak archive and reads every entry through the file layer in all the
 // ways callers do: whole reads, seeks, characters with push-back, lines and searches.
-#include "resources/PakArchive.h"
-#include "resources/PakInterface.h"
+#include "files/PakArchive.h"
+#include "files/PakInterface.h"
 
-#include "../tests/resources/PakTestSupport.h"
+#include "../tests/files/PakTestSupport.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // Reads the input as a markup file to the end, with comments dropped and allowed, with and
 // without looking for a byte-order mark, and goes on reading a little after a failure.
-#include "resources/XMLParser.h"
+#include "files/XMLParser.h"
 
 #include "FuzzInput.h"
 

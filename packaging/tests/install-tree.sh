@@ -8,15 +8,8 @@ build=$1 prefix=$2 data=$3 id=$4
 shift 4
 sizes=("$@")
 
-# Installing writes build/install_manifest.txt, which lists the files of the user's own last
-# install (the README's way to uninstall it): it is put back as it was.
-manifest=$build/install_manifest.txt
-saved=$(mktemp)
-if [[ -f "$manifest" ]]; then cp -p "$manifest" "$saved"; else rm -f "$saved"; fi
-restore_manifest() {
-  if [[ -f "$saved" ]]; then mv -f "$saved" "$manifest"; else rm -f "$manifest"; fi
-}
-trap restore_manifest EXIT
+source "$(dirname "$0")/keep-install-manifest.sh"
+keep_install_manifest "$build"
 
 rm -rf "$prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null

@@ -6,15 +6,8 @@
 set -euo pipefail
 build=$1 prefix=$2 work=$3
 
-# Installing writes build/install_manifest.txt, which lists the files of the user's own last
-# install (the README's way to uninstall it): it is put back as it was.
-manifest=$build/install_manifest.txt
-saved=$(mktemp)
-if [[ -f "$manifest" ]]; then cp -p "$manifest" "$saved"; else rm -f "$saved"; fi
-restore_manifest() {
-  if [[ -f "$saved" ]]; then mv -f "$saved" "$manifest"; else rm -f "$manifest"; fi
-}
-trap restore_manifest EXIT
+source "$(dirname "$0")/keep-install-manifest.sh"
+keep_install_manifest "$build"
 
 rm -rf "$work"
 mkdir -p "$work"

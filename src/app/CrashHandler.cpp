@@ -2,7 +2,7 @@
 
 #include "app/CrashReport.h"
 #include "app/RavixAppBase.h"
-#include "platform/ThreadSignalStack.h"
+#include "base/ThreadSignalStack.h"
 
 #include <atomic>
 #include <cerrno>

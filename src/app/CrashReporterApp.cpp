@@ -1,10 +1,10 @@
 #include "app/CrashReporterApp.h"
 
 #include "app/CrashHandler.h"
+#include "files/WholeFile.h"
 #include "graphics/Graphics.h"
 #include "graphics/SysFont.h"
 #include "platform/DesktopPlatform.h"
-#include "resources/WholeFile.h"
 #include "widgets/ButtonWidget.h"
 #include "widgets/EditWidget.h"
 #include "widgets/WidgetManager.h"

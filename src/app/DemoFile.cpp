@@ -1,7 +1,7 @@
 #include "app/DemoFile.h"
 
-#include "app/Buffer.h"
-#include "resources/WholeFile.h"
+#include "base/Buffer.h"
+#include "files/WholeFile.h"
 
 #include <algorithm>
 

@@ -17,9 +17,9 @@ constexpr int kEditHeight = 24;
 
 } // namespace
 
-DemoPlaybackBox::DemoPlaybackBox(Kind kind, int id)
-    : Dialog(nullptr, id, true, kind == Kind::JumpToTime ? "Jump To Time" : "Marker List", "", "",
-             kOkCancel),
+DemoPlaybackBox::DemoPlaybackBox(WidgetHost* host, Kind kind, int id)
+    : Dialog(host, nullptr, id, true, kind == Kind::JumpToTime ? "Jump To Time" : "Marker List", "",
+             "", kOkCancel),
       mKind(kind) {
     const SysFont title(kFace, kTitlePointSize);
     const SysFont field(kFace, kFieldPointSize);

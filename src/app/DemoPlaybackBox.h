@@ -18,7 +18,7 @@ class DemoPlaybackBox : public Dialog, public EditListener, public ListListener 
 public:
     enum class Kind { JumpToTime, MarkerList };
 
-    DemoPlaybackBox(Kind kind, int id);
+    DemoPlaybackBox(WidgetHost* host, Kind kind, int id);
     ~DemoPlaybackBox() override;
 
     using Dialog::Resize;

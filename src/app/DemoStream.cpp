@@ -1,6 +1,6 @@
 #include "app/DemoStream.h"
 
-#include "app/Verify.h"
+#include "base/Verify.h"
 
 namespace ravix {
 

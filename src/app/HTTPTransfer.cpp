@@ -1,8 +1,8 @@
 #include "app/HTTPTransfer.h"
 
-#include "app/AsciiText.h"
 #include "app/TransferOutcomeLog.h"
-#include "platform/ThreadSignalStack.h"
+#include "base/AsciiText.h"
+#include "base/ThreadSignalStack.h"
 
 #include <cerrno>
 #include <charconv>

@@ -1,9 +1,9 @@
 #include "app/RavixAppBase.h"
 
 #include "app/HTTPTransfer.h"
-#include "app/Verify.h"
 #include "app/Version.h"
 #include "audio/SoundInstance.h"
+#include "base/Verify.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
 #include "resources/ResourceManager.h"
@@ -91,7 +91,7 @@ RavixAppBase::~RavixAppBase() {
     mResources.reset();
     mDisplay.reset();
     // An image that outlives its application must not reach the registry when it goes.
-    mImages.ForEach([](MemoryImage* image) { image->mApp = nullptr; });
+    mImages.ForEach([](MemoryImage* image) { image->mRegistry = nullptr; });
     if (gApplication == this) {
         gApplication = nullptr;
     }

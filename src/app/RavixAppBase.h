@@ -6,11 +6,13 @@
 #include "app/TransferOutcomeLog.h"
 #include "audio/MusicInterface.h"
 #include "audio/SoundManager.h"
+#include "base/Point.h"
 #include "graphics/ImageRegistry.h"
-#include "graphics/Point.h"
 #include "platform/Platform.h"
+#include "resources/ResourceHost.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/DialogListener.h"
+#include "widgets/WidgetHost.h"
 
 #include <array>
 #include <atomic>
@@ -56,7 +58,11 @@ class WidgetManager;
 // It hears the buttons of the dialogs it keeps: a dialog's button 1000 arrives as button id
 // dialog id + 2000, button 1001 as dialog id + 3000, through the button listener operations.
 // Web transfers leave their outcomes with it (TransferOutcomeLog), in the demo stream.
-class RavixAppBase : public ButtonListener, public DialogListener, public TransferOutcomeLog {
+class RavixAppBase : public ButtonListener,
+                     public DialogListener,
+                     public TransferOutcomeLog,
+                     public ResourceHost,
+                     public WidgetHost {
 public:
     // Run statistics, printed when the run ends.
     struct RunStatistics {
@@ -139,7 +145,7 @@ public:
     // Boxes belong to the main thread: asked for on another thread (a font descriptor's error
     // on the loading thread), the box is shown by the main thread at its next frame or when
     // loading completes, and the call returns OK at once.
-    virtual int ShowMessageBox(const std::string& text, const std::string& caption, int flags);
+    int ShowMessageBox(const std::string& text, const std::string& caption, int flags) override;
     virtual void ShowFatalError(const std::string& text);
     virtual void LogScreenSaverError(const std::string& text);
     virtual void OnWebPageFailed(const std::string& url);
@@ -180,13 +186,13 @@ public:
     virtual double GetLoadingProgress();
     // Loads an image file (with its alpha file) into a new image of this application whose file
     // path is the given path; commit settles its transparency flags. Null when nothing loads.
-    virtual std::unique_ptr<MemoryImage> LoadDisplayImage(const std::string& path, bool commit);
+    std::unique_ptr<MemoryImage> LoadDisplayImage(const std::string& path, bool commit) override;
     // The shared-image cache (any thread): the image of (path, variant), loaded with
     // LoadDisplayImage, or empty for a path starting with "!", when no one holds it yet.
     // created tells whether the image was made by this call. Null when the file does not load.
     // An image lives as long as someone holds it; a later call loads it again.
-    virtual std::shared_ptr<MemoryImage>
-    AcquireSharedImage(const std::string& path, const std::string& variant, bool& created);
+    std::shared_ptr<MemoryImage>
+    AcquireSharedImage(const std::string& path, const std::string& variant, bool& created) override;
     // Switches between a window (windowed true) and full screen, remaking the window; without
     // force nothing but the 3D choice changes when the mode stays the same.
     virtual void ChangeScreenMode(bool windowed, bool use3D, bool force);
@@ -201,7 +207,7 @@ public:
     // manager, made modal if it is modal. A dialog already under the id is dismissed first.
     virtual void RegisterDialog(int id, Dialog* dialog);
     virtual bool DismissDialog(Dialog* dialog);
-    virtual bool DismissDialog(int id) { return DismissDialog(id, true, true); }
+    bool DismissDialog(int id) override { return DismissDialog(id, true, true); }
     // False for an unknown id. An unanswered dialog gets the result 0; it leaves the widget
     // manager when either flag is set, ends its modality, and is deleted after the pass when
     // deleteWidget is set.
@@ -222,7 +228,7 @@ public:
     virtual void PresentFrame();
     virtual void OnInitializeBegins() {}
     virtual void RunMainLoop();
-    virtual bool RunPass(bool& updated);
+    bool RunPass(bool& updated) override;
     virtual bool RunUntilUpdate();
     virtual bool MayRestore() { return !mWindowDisabled; }
 
@@ -257,7 +263,7 @@ public:
 
     // The string table: every user-visible framework text goes through GetString.
     void SetString(const std::string& id, const std::string& text);
-    std::string GetString(const std::string& id, const std::string& defaultText) const;
+    std::string GetString(const std::string& id, const std::string& defaultText) const override;
 
     // Settings of the key mRegistryKey; a name may start with a sub-key path ("Sub\Name").
     // With an empty registry key every access fails.
@@ -273,7 +279,7 @@ public:
     void EraseSetting(const std::string& name);
 
     // Cursors: 0 arrow, 1 pointing hand, 2 grabbing hand, ... (see ApplyCursorShape).
-    void SetCursorNumber(int number);
+    void SetCursorNumber(int number) override;
     void SetCustomCursors(bool on);
     // The software cursor image of a cursor number (non-owning; null: the system cursor).
     void SetCursorImage(int number, Image* image);
@@ -312,6 +318,13 @@ public:
     Platform& GetPlatform() { return *mPlatform; }
     // The images made with this application (any thread).
     ImageRegistry& Images() { return mImages; }
+    // The sound manager, once the sounds are set up.
+    SoundManager* GetSoundManager() override { return mSounds.get(); }
+    // The widget host: deferred deletion, the clipboard and the dialog listener.
+    void DeferDeleteWidget(Widget* w) override;
+    std::string GetClipboardText() override { return mPlatform->GetClipboardText(); }
+    void SetClipboardText(const std::string& text) override { mPlatform->SetClipboardText(text); }
+    DialogListener* GetDialogListener() override { return this; }
     // The finished frame the widgets draw into and the display presents; made with the display.
     MemoryImage* GetScreenImage();
     int64_t Now() { return mPlatform->TickCount(); }

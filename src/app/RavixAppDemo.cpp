@@ -1,6 +1,6 @@
 #include "app/RavixAppBase.h"
 
-#include "resources/AtomicFile.h"
+#include "files/AtomicFile.h"
 #include "widgets/WidgetManager.h"
 
 #include <cstdlib>

@@ -182,7 +182,7 @@ void RavixAppBase::ShowJumpToTimeBox() {
     if (mPlaybackBox != nullptr) {
         return;
     }
-    auto* box = new DemoPlaybackBox(DemoPlaybackBox::Kind::JumpToTime, kJumpToTimeBoxId);
+    auto* box = new DemoPlaybackBox(this, DemoPlaybackBox::Kind::JumpToTime, kJumpToTimeBoxId);
     std::string subKey;
     std::string valueName;
     SettingValue stored;
@@ -200,7 +200,7 @@ void RavixAppBase::ShowMarkerListBox() {
     if (mPlaybackBox != nullptr) {
         return;
     }
-    auto* box = new DemoPlaybackBox(DemoPlaybackBox::Kind::MarkerList, kMarkerListBoxId);
+    auto* box = new DemoPlaybackBox(this, DemoPlaybackBox::Kind::MarkerList, kMarkerListBoxId);
     mListedMarkers.clear();
     for (const DemoMarker& marker : mMarkers) {
         if (marker.mUpdate > static_cast<uint32_t>(UpdateCount())) {

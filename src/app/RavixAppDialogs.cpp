@@ -1,6 +1,6 @@
 #include "app/RavixAppBase.h"
 
-#include "app/Verify.h"
+#include "base/Verify.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
 #include "widgets/Dialog.h"
@@ -82,7 +82,7 @@ void RavixAppBase::OnDialogButtonClick(int dialogId, int buttonId) {
 Dialog* RavixAppBase::CreateDialogWidget(int id, bool modal, const std::string& header,
                                          const std::string& body, const std::string& footer,
                                          int buttonSet) {
-    auto* dialog = new Dialog(nullptr, id, modal, header, body, footer, buttonSet);
+    auto* dialog = new Dialog(this, nullptr, id, modal, header, body, footer, buttonSet);
     dialog->mOwnerListener = this;
     return dialog;
 }

@@ -1,13 +1,13 @@
 #include "app/RavixAppBase.h"
 
 #include "app/HTTPTransfer.h"
-#include "app/Random.h"
 #include "audio/ALDevice.h"
 #include "audio/ALMusicInterface.h"
 #include "audio/ALSoundManager.h"
-#include "graphics/Rect.h"
+#include "base/Random.h"
+#include "base/Rect.h"
+#include "files/PakInterface.h"
 #include "platform/XdgFolders.h"
-#include "resources/PakInterface.h"
 #include "widgets/WidgetManager.h"
 
 #include <filesystem>

@@ -1,8 +1,8 @@
 #include "app/RavixAppBase.h"
 
+#include "files/ImageLib.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
-#include "resources/ImageLib.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>

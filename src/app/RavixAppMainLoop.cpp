@@ -1,9 +1,9 @@
 #include "app/RavixAppBase.h"
 
-#include "app/Verify.h"
+#include "base/ThreadSignalStack.h"
+#include "base/Verify.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
-#include "platform/ThreadSignalStack.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>

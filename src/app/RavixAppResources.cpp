@@ -2,8 +2,9 @@
 // shared-image cache.
 #include "app/RavixAppBase.h"
 
+#include "files/ImageLib.h"
 #include "graphics/MemoryImage.h"
-#include "resources/ImageLib.h"
+#include "graphics/MemoryImageFile.h"
 #include "resources/ResourceManager.h"
 
 namespace ravix {
@@ -17,7 +18,7 @@ bool RavixAppBase::LoadResourceManifest() {
 }
 
 std::unique_ptr<MemoryImage> RavixAppBase::LoadDisplayImage(const std::string& path, bool commit) {
-    auto image = std::make_unique<MemoryImage>(this);
+    auto image = std::make_unique<MemoryImage>(&mImages);
     if (!ImageLib::LoadImageInto(*image, path, commit)) {
         return nullptr;
     }
@@ -41,7 +42,7 @@ std::shared_ptr<MemoryImage> RavixAppBase::AcquireSharedImage(const std::string&
     // Decoded without the lock, so that other threads' look-ups do not wait for the file.
     std::shared_ptr<MemoryImage> image;
     if (path.starts_with("!")) {
-        image = std::make_shared<MemoryImage>(this);
+        image = std::make_shared<MemoryImage>(&mImages);
         image->mFilePath = path;
     } else {
         image = LoadDisplayImage(path, true);

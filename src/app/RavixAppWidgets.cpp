@@ -1,6 +1,7 @@
 #include "app/RavixAppBase.h"
 
 #include "graphics/MemoryImage.h"
+#include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
 
 namespace ravix {
@@ -35,6 +36,10 @@ void RavixAppBase::DropAllNativeCaches() {
 
 void RavixAppBase::DropAllSpareBuffers() {
     mImages.ForEach([](MemoryImage* image) { image->DropSpareBuffers(); });
+}
+
+void RavixAppBase::DeferDeleteWidget(Widget* w) {
+    DeferDelete(w);
 }
 
 } // namespace ravix

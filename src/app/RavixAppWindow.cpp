@@ -74,7 +74,7 @@ void RavixAppBase::CreateMainWindow() {
     }
 
     if (mDisplay == nullptr) {
-        mDisplay = std::make_unique<DDInterface>(this, *mPlatform);
+        mDisplay = std::make_unique<DDInterface>(&mImages, *mPlatform);
         bool use3D = false;
         if (ReadSettingBool("Is3D", use3D)) {
             mDisplay->Set3D(use3D);

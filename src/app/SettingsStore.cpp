@@ -1,9 +1,9 @@
 #include "app/SettingsStore.h"
 
-#include "app/AsciiText.h"
+#include "base/AsciiText.h"
+#include "files/AtomicFile.h"
+#include "files/WholeFile.h"
 #include "platform/XdgFolders.h"
-#include "resources/AtomicFile.h"
-#include "resources/WholeFile.h"
 
 #include <algorithm>
 #include <cstdio>

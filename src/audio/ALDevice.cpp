@@ -1,6 +1,6 @@
 #include "audio/ALDevice.h"
 
-#include "app/Verify.h"
+#include "base/Verify.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>

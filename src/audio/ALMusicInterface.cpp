@@ -1,11 +1,11 @@
 #include "audio/ALMusicInterface.h"
 
-#include "app/AsciiText.h"
 #include "audio/ALDevice.h"
 #include "audio/ModuleMusicStream.h"
 #include "audio/OggMusicStream.h"
 #include "audio/PcmMusicStream.h"
-#include "platform/ThreadSignalStack.h"
+#include "base/AsciiText.h"
+#include "base/ThreadSignalStack.h"
 
 #include <AL/al.h>
 #include <AL/alext.h>

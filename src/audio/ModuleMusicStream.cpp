@@ -1,6 +1,6 @@
 #include "audio/ModuleMusicStream.h"
 
-#include "resources/PakFileReader.h"
+#include "files/PakFileReader.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "audio/OggVorbisDecoder.h"
 
-#include "resources/PakInterface.h"
+#include "files/PakInterface.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,7 +1,7 @@
 #include "audio/SoundCache.h"
 
 #include "audio/WavFile.h"
-#include "resources/PakFileReader.h"
+#include "files/PakFileReader.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,10 +1,9 @@
 #include "audio/SoundFileLoader.h"
 
-#include "app/AsciiText.h"
 #include "audio/OggVorbisDecoder.h"
 #include "audio/SunAudioFile.h"
 #include "audio/WavFile.h"
-
+#include "base/AsciiText.h"
 
 namespace ravix {
 

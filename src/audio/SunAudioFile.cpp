@@ -1,6 +1,6 @@
 #include "audio/SunAudioFile.h"
 
-#include "resources/PakFileReader.h"
+#include "files/PakFileReader.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,7 @@
 #include "audio/WavFile.h"
 
-#include "app/Verify.h"
-#include "resources/PakFileReader.h"
-#include "resources/PakFormat.h"
+#include "base/Verify.h"
+#include "files/PakFileReader.h"
 
 #include <cstdio>
 #include <cstring>
@@ -13,6 +12,9 @@ namespace ravix {
 namespace {
 
 constexpr uint16_t kPcmFormatTag = 1;
+// The byte a cached file's samples are XORed with (the pak archive's scrambling value). The
+// file names it in its "xor " chunk, so readers take it from there and never assume it.
+constexpr uint8_t kCacheScrambleByte = 0x5D;
 
 bool ReadChunkId(PakFileReader& file, char id[4]) {
     return file.Read(id, 4);
@@ -129,7 +131,7 @@ std::string EncodeWavFile(const PcmSound& sound, const std::optional<WavDependen
         out += name;
         PutU32(out, dependency->mTime.mLowDateTime);
         PutU32(out, dependency->mTime.mHighDateTime);
-        key = kPakScrambleByte;
+        key = kCacheScrambleByte;
         PutChunkHeader(out, "xor ", 1);
         out += char(key);
     }

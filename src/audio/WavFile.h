@@ -1,7 +1,7 @@
 #pragma once
 
 #include "audio/PcmSound.h"
-#include "resources/PakInterfaceBase.h"
+#include "files/PakInterfaceBase.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "game/Board.h"
 
-#include "app/Random.h"
+#include "base/Random.h"
 #include "game/Card.h"
 #include "game/GameApp.h"
 #include "game/GameResources.h"

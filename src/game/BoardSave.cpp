@@ -1,11 +1,11 @@
 #include "game/Board.h"
 
+#include "files/WholeFile.h"
 #include "game/Card.h"
 #include "game/GameResources.h"
 #include "game/Level.h"
 #include "game/SaveFiles.h"
 #include "graphics/Image.h"
-#include "resources/WholeFile.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "game/LevelsFile.h"
 
-#include "resources/WholeFile.h"
+#include "files/WholeFile.h"
 
 #include <algorithm>
 #include <charconv>

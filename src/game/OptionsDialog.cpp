@@ -44,7 +44,7 @@ void DetachFromTree(ravix::Widget* widget) {
 } // namespace
 
 OptionsDialog::OptionsDialog(GameApp* app)
-    : Dialog(IMAGE_DIALOG_OPTIONS, kDialogId, true, "", "", "", kNoButtons), mApp(app) {
+    : Dialog(app, IMAGE_DIALOG_OPTIONS, kDialogId, true, "", "", "", kNoButtons), mApp(app) {
     mOldMusicLevel = app->GetMusicLevel();
     mOldEffectsLevel = app->GetEffectsLevel();
     mMusicSlider = new ravix::Slider(IMAGE_SLIDER_TRACK, IMAGE_SLIDER_THUMB, kMusicSlider, this);

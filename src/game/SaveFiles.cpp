@@ -1,8 +1,8 @@
 #include "game/SaveFiles.h"
 
 #include "app/RavixAppBase.h"
-#include "resources/AtomicFile.h"
-#include "resources/WholeFile.h"
+#include "files/AtomicFile.h"
+#include "files/WholeFile.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,12 +1,12 @@
 #include "graphics/DDImage.h"
 
-#include "app/Verify.h"
+#include "base/Verify.h"
 #include "graphics/DDInterface.h"
 
 namespace ravix {
 
-DDImage::DDImage(DDInterface* display, RavixAppBase* app)
-    : MemoryImage(app), mDDInterface(display) {
+DDImage::DDImage(DDInterface* display, ImageRegistry* registry)
+    : MemoryImage(registry), mDDInterface(display) {
     if (mDDInterface != nullptr) {
         mDDInterface->AddImage(this);
     }

@@ -11,7 +11,7 @@ class DDInterface;
 // display keeps the set of its images so that a reset can make them again.
 class DDImage : public MemoryImage {
 public:
-    DDImage(DDInterface* display, RavixAppBase* app);
+    DDImage(DDInterface* display, ImageRegistry* registry);
     ~DDImage() override;
     DDImage(const DDImage&) = delete;
 

@@ -36,7 +36,8 @@ int DDInterface::ClampRefreshRate(int reported) {
     return reported <= 0 ? kMinRefreshRate : std::clamp(reported, kMinRefreshRate, kMaxRefreshRate);
 }
 
-DDInterface::DDInterface(RavixAppBase* app, Platform& platform) : mApp(app), mPlatform(platform) {}
+DDInterface::DDInterface(ImageRegistry* registry, Platform& platform)
+    : mRegistry(registry), mPlatform(platform) {}
 
 DDInterface::~DDInterface() {
     Cleanup();
@@ -64,7 +65,7 @@ int DDInterface::Init(int width, int height, bool fullScreen, bool waitForVSync)
 
     // The screen is opaque whatever is drawn into it (the display shows no alpha): fixing its
     // transparency flags lets the blitters take their opaque paths when it is drawn somewhere.
-    mScreenImage = std::make_unique<DDImage>(this, mApp);
+    mScreenImage = std::make_unique<DDImage>(this, mRegistry);
     mScreenImage->Create(width, height);
     mScreenImage->FixTransparencyFlags(false, false);
     mScreenImage->FillRect(Rect(0, 0, width, height), kOpaqueBlack, DrawMode::Normal);
@@ -113,7 +114,7 @@ bool DDInterface::Redraw(const Rect* /*changed*/) {
         return false;
     }
     DrawCursor(*mScreenImage);
-    bool shown = mPlatform.PresentScreen(*mScreenImage);
+    bool shown = mPlatform.PresentScreen(mScreenImage->GetPixelView());
     RestoreCursorArea(*mScreenImage);
     return shown;
 }

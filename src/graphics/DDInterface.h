@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Rect.h"
 #include "graphics/DDImage.h"
 #include "graphics/ImageRegistry.h"
 #include "graphics/NativeDisplay.h"
-#include "graphics/Rect.h"
 
 #include <memory>
 #include <mutex>
@@ -14,7 +14,6 @@ namespace ravix {
 
 class Image;
 class Platform;
-class RavixAppBase;
 
 // The display layer: makes the display for the main window (a presentation of the screen image
 // through the platform), describes its pixel layout (32-bit ARGB), owns the screen image that
@@ -41,7 +40,7 @@ public:
     // The area the software cursor may cover.
     static constexpr int kCursorAreaSize = 64;
 
-    DDInterface(RavixAppBase* app, Platform& platform);
+    DDInterface(ImageRegistry* registry, Platform& platform);
     ~DDInterface() override;
     DDInterface(const DDInterface&) = delete;
     DDInterface& operator=(const DDInterface&) = delete;
@@ -89,7 +88,7 @@ private:
     void DrawCursor(DDImage& screen);
     void RestoreCursorArea(DDImage& screen);
 
-    RavixAppBase* mApp = nullptr;
+    ImageRegistry* mRegistry = nullptr; // where the display's images register; may be null
     Platform& mPlatform;
     std::recursive_mutex mMutex;
     bool mInitialized = false;

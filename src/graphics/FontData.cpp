@@ -1,9 +1,11 @@
 #include "graphics/FontData.h"
 
-#include "app/RavixAppBase.h"
+#include "files/ImageLib.h"
+#include "files/PakInterface.h"
+#include "graphics/ImageLoader.h"
 #include "graphics/MemoryImage.h"
-#include "resources/ImageLib.h"
-#include "resources/PakInterface.h"
+#include "graphics/MemoryImageFile.h"
+#include "platform/Platform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -102,7 +104,7 @@ const FontData::Command FontData::kCommands[] = {
     {"LayerSetCharOrders", 3, &FontData::LayerSetCharOrders},
 };
 
-FontData::FontData(RavixAppBase* app, FontImageLoader loader)
+FontData::FontData(ImageLoader* app, FontImageLoader loader)
     : mApp(app), mLoadImage(std::move(loader)) {
     for (int i = 0; i < 256; ++i) {
         mCharMap[i] = static_cast<uint8_t>(i);

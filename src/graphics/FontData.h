@@ -1,7 +1,7 @@
 #pragma once
 
+#include "files/DescParser.h"
 #include "graphics/GlyphLayer.h"
-#include "resources/DescParser.h"
 
 #include <array>
 #include <cstdint>
@@ -15,7 +15,7 @@
 namespace ravix {
 
 class MemoryImage;
-class RavixAppBase;
+class ImageLoader;
 
 // The image of a font layer as an image loader hands it over: null when nothing loads.
 struct FontLayerImage {
@@ -40,7 +40,7 @@ public:
     // holds the data of 256 glyphs.
     static constexpr size_t kMaxLayers = 256;
 
-    explicit FontData(RavixAppBase* app = nullptr, FontImageLoader loader = LoadFontLayerImage);
+    explicit FontData(ImageLoader* app = nullptr, FontImageLoader loader = LoadFontLayerImage);
 
     // Reads the descriptor file; false when this data was loaded before, the file cannot be
     // read or a command fails (each failure shown as an error message).
@@ -60,7 +60,7 @@ public:
     [[nodiscard]] uint8_t MapChar(char c) const { return mCharMap[static_cast<uint8_t>(c)]; }
 
     bool mInitialized = false;
-    RavixAppBase* mApp = nullptr; // shows the error messages; may be null
+    ImageLoader* mApp = nullptr; // shows the error messages; may be null
     int mDefaultPointSize = 0;
     std::array<uint8_t, 256> mCharMap{};
     std::list<GlyphLayer> mLayers; // creation order; a list keeps the layers where they are

@@ -1,6 +1,6 @@
 #include "graphics/Graphics.h"
 
-#include "app/AsciiText.h"
+#include "base/AsciiText.h"
 #include "graphics/Font.h"
 #include "graphics/Image.h"
 #include "graphics/Transform.h"

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/Point.h"
+#include "base/Rect.h"
 #include "graphics/AnimationTiming.h"
 #include "graphics/Color.h"
 #include "graphics/DrawMode.h"
 #include "graphics/Matrix3.h"
-#include "graphics/Point.h"
-#include "graphics/Rect.h"
 
 #include <cstdint>
 #include <memory>

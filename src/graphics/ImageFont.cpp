@@ -118,7 +118,7 @@ ActiveFontLayer::ActiveFontLayer(const ActiveFontLayer& other)
                                               : other.mImage),
       mOwnsImage(other.mOwnsImage), mScaledRects(other.mScaledRects) {}
 
-ImageFont::ImageFont(RavixAppBase* app, const std::string& descriptorPath, FontImageLoader loader)
+ImageFont::ImageFont(ImageLoader* app, const std::string& descriptorPath, FontImageLoader loader)
     : mFontData(std::make_shared<FontData>(app, std::move(loader))) {
     (void)mFontData->Load(descriptorPath);
     mPointSize = mFontData->mDefaultPointSize;

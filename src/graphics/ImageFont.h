@@ -11,7 +11,7 @@
 namespace ravix {
 
 class MemoryImage;
-class RavixAppBase;
+class ImageLoader;
 
 // A layer of an image font taking part at the font's current size, scale and tags.
 struct ActiveFontLayer {
@@ -44,7 +44,7 @@ public:
 
     // Reads the font descriptor file; the point size starts as its default point size. Layer
     // images are loaded through the loader.
-    ImageFont(RavixAppBase* app, const std::string& descriptorPath,
+    ImageFont(ImageLoader* app, const std::string& descriptorPath,
               FontImageLoader loader = LoadFontLayerImage);
     // One layer from an image and a file of character widths.
     ImageFont(std::shared_ptr<MemoryImage> image, const std::string& widthsPath);

@@ -1,6 +1,5 @@
 #include "graphics/MemoryImage.h"
 
-#include "app/RavixAppBase.h"
 #include "graphics/ImageRegistry.h"
 
 #include <algorithm>
@@ -102,18 +101,13 @@ uint32_t FromNative(uint32_t word, const NativeDisplay& display) {
            channel(display.mBlueBits, display.mBlueShift, display.mBlueMask);
 }
 
-// The application owns the registry of its images; an image made without one is not registered.
-ImageRegistry* RegistryOf(RavixAppBase* app) {
-    return app != nullptr ? &app->Images() : nullptr;
-}
-
 } // namespace
 
 MemoryImage::MemoryImage() = default;
 
-MemoryImage::MemoryImage(RavixAppBase* app) : mApp(app) {
-    if (ImageRegistry* registry = RegistryOf(mApp)) {
-        registry->Add(this);
+MemoryImage::MemoryImage(ImageRegistry* registry) : mRegistry(registry) {
+    if (mRegistry != nullptr) {
+        mRegistry->Add(this);
     }
 }
 
@@ -122,7 +116,7 @@ MemoryImage::MemoryImage(const MemoryImage& other)
       mForcedMode(other.mForcedMode), mHasTrans(other.mHasTrans), mHasAlpha(other.mHasAlpha),
       mIsVolatile(other.mIsVolatile), mDropPixels(other.mDropPixels),
       mPalettePreferred(other.mPalettePreferred), mPixelsChanged(other.mPixelsChanged),
-      mApp(other.mApp) {
+      mRegistry(other.mRegistry) {
     size_t count = PixelCountOf(mWidth, mHeight).value_or(0);
     bool paletteForm = other.HasPaletteForm();
     if (other.mBits) {
@@ -148,14 +142,14 @@ MemoryImage::MemoryImage(const MemoryImage& other)
             other.ConvertPixelsInto(mBits.get());
         }
     }
-    if (ImageRegistry* registry = RegistryOf(mApp)) {
-        registry->Add(this);
+    if (mRegistry != nullptr) {
+        mRegistry->Add(this);
     }
 }
 
 MemoryImage::~MemoryImage() {
-    if (ImageRegistry* registry = RegistryOf(mApp)) {
-        registry->Remove(this);
+    if (mRegistry != nullptr) {
+        mRegistry->Remove(this);
     }
     DeleteTextureData();
 }
@@ -364,6 +358,10 @@ void MemoryImage::Create(int width, int height) {
     mHasTrans = true;
     mHasAlpha = true;
     PixelsChanged();
+}
+
+PixelView MemoryImage::GetPixelView() {
+    return {GetPixels(), mWidth, mHeight, mWidth};
 }
 
 uint32_t* MemoryImage::GetPixels() {

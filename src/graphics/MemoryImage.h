@@ -2,13 +2,14 @@
 
 #include "graphics/Image.h"
 #include "graphics/NativeDisplay.h"
+#include "platform/PixelView.h"
 
 #include <cstdint>
 #include <memory>
 
 namespace ravix {
 
-class RavixAppBase;
+class ImageRegistry;
 
 // The software image: 32-bit ARGB pixels (straight alpha, 0xAARRGGBB, stride = width), an
 // optional 256-colour palette form, and caches derived from the pixels that the blitters use
@@ -19,7 +20,8 @@ public:
     static constexpr uint32_t kGuardWord = 0x4BEEFADE;
 
     MemoryImage();
-    explicit MemoryImage(RavixAppBase* app);
+    // An image that registers itself with the registry (when not null) for its lifetime.
+    explicit MemoryImage(ImageRegistry* registry);
     MemoryImage(const MemoryImage& other);
     MemoryImage& operator=(const MemoryImage&) = delete;
     ~MemoryImage() override;
@@ -75,6 +77,8 @@ public:
     // The 32-bit pixels, built from the other forms when needed; null when they cannot be
     // allocated.
     virtual uint32_t* GetPixels();
+    // The pixels (GetPixels) as the platform takes them for presenting.
+    [[nodiscard]] PixelView GetPixelView();
     virtual void FixTransparencyFlags(bool hasTrans, bool hasAlpha);
     virtual void MarkVolatile(bool flag);
     // Reduces the pixels exactly to at most 256 colours; false (image unchanged) otherwise.
@@ -100,7 +104,7 @@ public:
     std::unique_ptr<uint8_t[]> mRLAlphaData;
     std::unique_ptr<uint8_t[]> mRLAdditiveData;
     bool mPixelsChanged = false;
-    RavixAppBase* mApp = nullptr;
+    ImageRegistry* mRegistry = nullptr; // the registry this image is in; may be null
 
 private:
     // Writes the pixels of the palette form or the native alpha data (transparent black when

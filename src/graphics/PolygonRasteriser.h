@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Rect.h"
 #include "graphics/Color.h"
 #include "graphics/DrawMode.h"
-#include "graphics/Rect.h"
 
 #include <cstdint>
 

@@ -142,7 +142,7 @@ SysFont::SysFont(const std::string& faceName, int pointSize, bool bold, bool ita
                       {}}) {}
 
 // There is no device to ask for its resolution: every display counts as 96 pixels per inch.
-SysFont::SysFont(const std::string& faceName, RavixAppBase* app, int pointSize, int charSet)
+SysFont::SysFont(const std::string& faceName, ImageLoader* app, int pointSize, int charSet)
     : SysFont(Request{
           faceName, MulDiv(pointSize, kPixelsPerInch, 72), false, false, false, charSet, {}}) {
     mApp = app;

@@ -11,7 +11,7 @@ struct FT_LibraryRec_; // FreeType's library handle
 
 namespace ravix {
 
-class RavixAppBase;
+class ImageLoader;
 
 // A font of the system, chosen by face name and point size: fontconfig picks the installed face
 // that best matches the name (an absent face falls back to an installed sans face) and FreeType
@@ -28,7 +28,7 @@ public:
 
     SysFont(const std::string& faceName, int pointSize, bool bold = false, bool italic = false,
             bool underline = false);
-    SysFont(const std::string& faceName, RavixAppBase* app, int pointSize,
+    SysFont(const std::string& faceName, ImageLoader* app, int pointSize,
             int charSet = kAnsiCharSet);
     // The face in the given font file at a pixel height, without asking fontconfig: the same
     // file always gives the same glyphs (the tools render the game's image fonts this way).
@@ -65,7 +65,7 @@ public:
     // False when the font has no face or the face cannot load the character.
     [[nodiscard]] bool RenderGlyph(char c, GlyphCoverage& glyph);
 
-    [[nodiscard]] RavixAppBase* GetApplication() const { return mApp; }
+    [[nodiscard]] ImageLoader* GetApplication() const { return mApp; }
     // The character height asked of the face: the point size at kPixelsPerInch.
     [[nodiscard]] int GetPixelHeight() const;
     // The family of the face fontconfig matched; empty when no face could be opened.
@@ -91,7 +91,7 @@ private:
     void Open();
     bool OpenMatchingFace(::FT_LibraryRec_* library, Face& face);
 
-    RavixAppBase* mApp = nullptr;
+    ImageLoader* mApp = nullptr;
     Request mRequest;
     std::unique_ptr<Face> mFace;
     bool mShadow = false;

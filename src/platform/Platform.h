@@ -1,6 +1,7 @@
 #pragma once
 
-#include "graphics/Rect.h"
+#include "base/Rect.h"
+#include "platform/PixelView.h"
 #include "platform/PlatformMessage.h"
 
 #include <cstdint>
@@ -9,8 +10,6 @@
 #include <vector>
 
 namespace ravix {
-
-class MemoryImage;
 
 // Message box flags and results, numbered as the window system numbers them so that callers
 // can combine and compare them as plain ints.
@@ -123,7 +122,7 @@ public:
     virtual bool OpenPresentation(int width, int height, bool vsync, std::string& error) = 0;
     virtual void ClosePresentation() = 0;
     // Shows the finished screen image in the window; false when the display is lost.
-    virtual bool PresentScreen(MemoryImage& screen) = 0;
+    virtual bool PresentScreen(const PixelView& screen) = 0;
     // Where presented images appear in the main window, in the coordinates of mouse messages.
     virtual Rect GetPresentationRect() = 0;
 

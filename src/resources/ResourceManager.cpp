@@ -1,12 +1,12 @@
 // The resource manager's records, manifest parsing, groups, counts and lookups; loading is in
 
-#include "app/AsciiText.h"
+#include "base/AsciiText.h"
 // ResourceManagerLoad.cpp.
 #include "resources/ResourceManager.h"
 
+#include "files/XMLParser.h"
 #include "graphics/Font.h"
 #include "graphics/MemoryImage.h"
-#include "resources/XMLParser.h"
 
 #include <algorithm>
 #include <cctype>
@@ -132,7 +132,7 @@ int CellCount(const XMLItem& element, const char* name) {
 
 } // namespace
 
-ResourceManager::ResourceManager(RavixAppBase* app) : mApp(app) {}
+ResourceManager::ResourceManager(ResourceHost* app) : mApp(app) {}
 
 ResourceManager::~ResourceManager() {
     ReleaseGroup("");

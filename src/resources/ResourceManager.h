@@ -17,7 +17,7 @@ namespace ravix {
 
 class Font;
 class MemoryImage;
-class RavixAppBase;
+class ResourceHost;
 class XMLParser;
 struct XMLItem;
 
@@ -39,7 +39,7 @@ public:
 
     // The application supplies the shared-image cache, plain image loading and the sound
     // manager; a manager without one can parse and count but not load.
-    explicit ResourceManager(RavixAppBase* app);
+    explicit ResourceManager(ResourceHost* app);
     ResourceManager(const ResourceManager&) = delete;
     ResourceManager& operator=(const ResourceManager&) = delete;
 
@@ -117,7 +117,7 @@ protected:
     // The display layer has no 3D mode, so this is always false.
     [[nodiscard]] bool Is3DAccelerated() const { return false; }
 
-    RavixAppBase* mApp = nullptr;
+    ResourceHost* mApp = nullptr;
 
 private:
     void ClearFailure();

@@ -1,14 +1,14 @@
 // The resource manager's loading: groups, images with their alpha files, sounds and fonts.
 #include "resources/ResourceManager.h"
 
-#include "app/RavixAppBase.h"
-#include "app/Verify.h"
 #include "audio/SoundManager.h"
+#include "base/Verify.h"
+#include "files/ImageLib.h"
 #include "graphics/FontData.h"
 #include "graphics/ImageFont.h"
 #include "graphics/MemoryImage.h"
 #include "graphics/SysFont.h"
-#include "resources/ImageLib.h"
+#include "resources/ResourceHost.h"
 
 namespace ravix {
 
@@ -33,7 +33,7 @@ void CopyAlpha(uint32_t* bits, int stride, int x, int y, const uint32_t* alpha, 
 }
 
 // Fonts load their layer images through the application's shared-image cache.
-FontImageLoader SharedImageLoader(RavixAppBase* app) {
+FontImageLoader SharedImageLoader(ImageLoader* app) {
     return [app](const std::string& path) {
         bool created = false;
         std::shared_ptr<MemoryImage> image = app->AcquireSharedImage(path, "", created);
@@ -189,7 +189,7 @@ bool ResourceManager::LoadImage(ImageRes& res) {
 
 bool ResourceManager::LoadSound(SoundRes& res) {
     RAVIX_VERIFY(mApp, "loading sounds needs the application");
-    SoundManager* sounds = mApp->mSounds.get();
+    SoundManager* sounds = mApp->GetSoundManager();
     if (!sounds)
         return Fail("Failed to load sound: " + res.mPath);
     const int id = sounds->FindFreeEffectId();

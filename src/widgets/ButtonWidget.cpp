@@ -2,8 +2,8 @@
 
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
-#include "widgets/ApplicationLink.h"
 #include "widgets/ButtonListener.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>

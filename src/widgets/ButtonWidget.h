@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Rect.h"
 #include "graphics/Font.h"
-#include "graphics/Rect.h"
 #include "widgets/Widget.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Rect.h"
 #include "graphics/Color.h"
-#include "graphics/Rect.h"
 #include "widgets/Widget.h"
 
 namespace ravix {

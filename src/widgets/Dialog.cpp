@@ -1,10 +1,9 @@
 #include "widgets/Dialog.h"
 
-#include "app/RavixAppBase.h"
-#include "app/Verify.h"
+#include "base/Verify.h"
 #include "graphics/Graphics.h"
-#include "widgets/ApplicationLink.h"
 #include "widgets/DialogListener.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>
@@ -39,9 +38,9 @@ int KeepWithin(int value, int lo, int hi) {
 
 } // namespace
 
-Dialog::Dialog(Image* frameImage, int id, bool modal, std::string header, std::string body,
-               std::string footer, int buttonSet)
-    : mOwnerListener(ApplicationDialogListener()), mFrameImage(frameImage),
+Dialog::Dialog(WidgetHost* host, Image* frameImage, int id, bool modal, std::string header,
+               std::string body, std::string footer, int buttonSet)
+    : mOwnerListener(HostDialogListener(host)), mHost(host), mFrameImage(frameImage),
       mTitleText(std::move(header)), mFooterText(std::move(footer)), mBodyText(std::move(body)),
       mButtonSet(buttonSet), mId(id), mIsModal(modal) {
     RAVIX_VERIFY(buttonSet >= kNoButtons && buttonSet <= kFooterButton, "unknown button set");
@@ -55,12 +54,12 @@ Dialog::Dialog(Image* frameImage, int id, bool modal, std::string header, std::s
     };
     switch (buttonSet) {
     case kYesNo:
-        mAcceptButton = makeButton(kAcceptId, LookupString("DIALOG_BUTTON_YES", "YES"));
-        mRejectButton = makeButton(kRejectId, LookupString("DIALOG_BUTTON_NO", "NO"));
+        mAcceptButton = makeButton(kAcceptId, LookupString(host, "DIALOG_BUTTON_YES", "YES"));
+        mRejectButton = makeButton(kRejectId, LookupString(host, "DIALOG_BUTTON_NO", "NO"));
         break;
     case kOkCancel:
-        mAcceptButton = makeButton(kAcceptId, LookupString("DIALOG_BUTTON_OK", "OK"));
-        mRejectButton = makeButton(kRejectId, LookupString("DIALOG_BUTTON_CANCEL", "CANCEL"));
+        mAcceptButton = makeButton(kAcceptId, LookupString(host, "DIALOG_BUTTON_OK", "OK"));
+        mRejectButton = makeButton(kRejectId, LookupString(host, "DIALOG_BUTTON_CANCEL", "CANCEL"));
         break;
     case kFooterButton:
         mAcceptButton = makeButton(kAcceptId, mFooterText);
@@ -124,7 +123,7 @@ void Dialog::MouseDown(int x, int y, int, int clicks) {
     if (clicks != 1) {
         return;
     }
-    RequestCursorNumber(kGrabCursor);
+    RequestCursorNumber(Host(), kGrabCursor);
     mGrabbed = true;
     mGrabX = x;
     mGrabY = y;
@@ -149,7 +148,7 @@ void Dialog::MouseDrag(int x, int y) {
 
 void Dialog::MouseUp(int, int, int, int) {
     if (mGrabbed) {
-        RequestCursorNumber(kArrowCursor);
+        RequestCursorNumber(Host(), kArrowCursor);
         mGrabbed = false;
     }
 }
@@ -228,23 +227,29 @@ int Dialog::PreferredHeight(int width) {
     return height;
 }
 
+WidgetHost* Dialog::Host() const {
+    WidgetHost* host = HostOf(mManager);
+    return host != nullptr ? host : mHost;
+}
+
 bool Dialog::IsModal() {
     return mIsModal;
 }
 
 int Dialog::RunUntilAnswered(bool dismiss) {
-    RAVIX_VERIFY(gApplication != nullptr, "RunUntilAnswered needs the application");
-    RavixAppBase& app = *gApplication;
+    WidgetHost* host = Host();
+    RAVIX_VERIFY(host != nullptr, "RunUntilAnswered needs the application");
     // A pass may dismiss and delete this dialog; the outcome outlives it.
     std::shared_ptr<Outcome> outcome = mOutcome;
     bool updated = false;
-    while (outcome->mAlive && mManager != nullptr && mResult == kNoResult && app.RunPass(updated)) {
+    while (outcome->mAlive && mManager != nullptr && mResult == kNoResult &&
+           host->RunPass(updated)) {
     }
     if (!outcome->mAlive) {
         return outcome->mResult;
     }
     if (dismiss) {
-        app.DismissDialog(mId);
+        host->DismissDialog(mId);
     }
     return mResult;
 }

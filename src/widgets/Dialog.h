@@ -13,6 +13,7 @@ namespace ravix {
 
 class DialogListener;
 class Image;
+class WidgetHost;
 
 // The framework's movable message box: a frame (a nine-part image or the default white box with
 // a drop shadow), a centred header, word-wrapped body text, an optional centred footer and up to
@@ -43,8 +44,10 @@ public:
     // screen edges.
     static constexpr int kScreenEdgeSlack = 8;
 
-    Dialog(Image* frameImage, int id, bool modal, std::string header, std::string body,
-           std::string footer, int buttonSet);
+    // The host (may be null) gives the owner listener and the button labels; later requests go
+    // to the host of the manager the dialog is in, or to this one outside a tree.
+    Dialog(WidgetHost* host, Image* frameImage, int id, bool modal, std::string header,
+           std::string body, std::string footer, int buttonSet);
     // Leaves the tree (taking the buttons along) before the buttons go.
     ~Dialog() override;
 
@@ -83,6 +86,7 @@ public:
     [[nodiscard]] DialogButton* RejectButton() const { return mRejectButton.get(); }
 
     DialogListener* mOwnerListener = nullptr;
+    WidgetHost* mHost = nullptr; // the host the dialog was made with; may be null
     Image* mFrameImage = nullptr;
     std::unique_ptr<DialogButton> mAcceptButton;
     std::unique_ptr<DialogButton> mRejectButton;
@@ -109,6 +113,8 @@ public:
     int mButtonMargin = 0;
 
 private:
+    // The host of the manager the dialog is in, else the one it was made with.
+    [[nodiscard]] WidgetHost* Host() const;
     // What RunUntilAnswered needs to know once the dialog may have been deleted under it.
     struct Outcome {
         bool mAlive = true;

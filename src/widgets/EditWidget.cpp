@@ -1,10 +1,10 @@
 #include "widgets/EditWidget.h"
 
-#include "app/Verify.h"
+#include "base/Verify.h"
 #include "graphics/Graphics.h"
 #include "platform/KeyCodes.h"
-#include "widgets/ApplicationLink.h"
 #include "widgets/EditListener.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>
@@ -101,7 +101,7 @@ void EditWidget::CharTyped(char c) {
             mListener->EditWidgetText(mId, mText);
         }
     } else if (c == kCharCopy) {
-        WriteClipboardText(mText);
+        WriteClipboardText(HostOf(mManager), mText);
     } else if (mReadOnly) {
         return;
     } else if (c == kCharEnter) {
@@ -533,7 +533,7 @@ void EditWidget::RestartBlink() {
 }
 
 void EditWidget::Paste() {
-    std::string text = ReadClipboardText();
+    std::string text = ReadClipboardText(HostOf(mManager));
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     InsertText(text);
 }

@@ -1,10 +1,10 @@
 #include "widgets/ListWidget.h"
 
-#include "app/Verify.h"
+#include "base/Verify.h"
 #include "graphics/Graphics.h"
 #include "platform/KeyCodes.h"
-#include "widgets/ApplicationLink.h"
 #include "widgets/ListListener.h"
+#include "widgets/WidgetHost.h"
 
 #include <algorithm>
 #include <utility>

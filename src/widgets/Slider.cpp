@@ -2,8 +2,8 @@
 
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
-#include "widgets/ApplicationLink.h"
 #include "widgets/SliderListener.h"
+#include "widgets/WidgetHost.h"
 
 #include <algorithm>
 
@@ -36,7 +36,7 @@ void Slider::Draw(Graphics& g) {
 
 void Slider::MouseDown(int x, int y, int) {
     if (IsOverThumb(x, y)) {
-        RequestCursorNumber(kGrabCursor);
+        RequestCursorNumber(HostOf(mManager), kGrabCursor);
         mGrabbed = true;
         (mHorizontal ? mGrabX : mGrabY) = Along(x, y) - ThumbStart();
     } else if (Length() > 0) {
@@ -45,7 +45,7 @@ void Slider::MouseDown(int x, int y, int) {
 }
 
 void Slider::MouseMove(int x, int y) {
-    RequestCursorNumber(IsOverThumb(x, y) ? kGrabCursor : kArrowCursor);
+    RequestCursorNumber(HostOf(mManager), IsOverThumb(x, y) ? kGrabCursor : kArrowCursor);
 }
 
 void Slider::MouseDrag(int x, int y) {
@@ -66,7 +66,7 @@ void Slider::MouseDrag(int x, int y) {
 
 void Slider::MouseUp(int, int) {
     mGrabbed = false;
-    RequestCursorNumber(kArrowCursor);
+    RequestCursorNumber(HostOf(mManager), kArrowCursor);
     if (mListener != nullptr) {
         mListener->OnSliderMoved(mId, mValue);
     }
@@ -74,7 +74,7 @@ void Slider::MouseUp(int, int) {
 
 void Slider::PointerLeft() {
     if (!mGrabbed) {
-        RequestCursorNumber(kArrowCursor);
+        RequestCursorNumber(HostOf(mManager), kArrowCursor);
     }
 }
 

@@ -4,7 +4,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "platform/KeyCodes.h"
-#include "widgets/ApplicationLink.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>
@@ -135,7 +135,7 @@ void Widget::SetDisabled(bool disabled) {
 }
 
 void Widget::SetHandCursor(bool hand) {
-    RequestHandCursor(hand);
+    RequestHandCursor(HostOf(mManager), hand);
 }
 
 void Widget::Resize(const Rect& rect) {

@@ -1,9 +1,9 @@
 #include "widgets/WidgetContainer.h"
 
-#include "app/Verify.h"
+#include "base/Verify.h"
 #include "graphics/Graphics.h"
-#include "widgets/ApplicationLink.h"
 #include "widgets/Widget.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>
@@ -97,6 +97,8 @@ bool WidgetContainer::HasChild(const Widget* w) const {
 void WidgetContainer::ForgetWidget(Widget*) {}
 
 void WidgetContainer::DetachAllChildren(bool deleteChildren, bool recursive) {
+    // Detaching may take this container out of its tree: ask for the host first.
+    WidgetHost* host = HostOf(mManager);
     while (!mChildren.empty()) {
         Widget* child = mChildren.front();
         DetachChild(child);
@@ -104,7 +106,7 @@ void WidgetContainer::DetachAllChildren(bool deleteChildren, bool recursive) {
             child->DetachAllChildren(deleteChildren, recursive);
         }
         if (deleteChildren) {
-            DeleteWidgetAfterPass(child);
+            DeleteWidgetAfterPass(host, child);
         }
     }
 }

@@ -1,6 +1,6 @@
 #include "widgets/WidgetManager.h"
 
-#include "app/Verify.h"
+#include "base/Verify.h"
 #include "graphics/DDImage.h"
 #include "graphics/Graphics.h"
 #include "widgets/Widget.h"
@@ -27,7 +27,7 @@ bool IsKeyCode(int key) {
 
 } // namespace
 
-WidgetManager::WidgetManager(RavixAppBase* app) : mApp(app) {
+WidgetManager::WidgetManager(WidgetHost* host) : mHost(host) {
     mManager = this;
 }
 

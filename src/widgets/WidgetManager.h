@@ -1,7 +1,7 @@
 #pragma once
 
-#include "graphics/Point.h"
-#include "graphics/Rect.h"
+#include "base/Point.h"
+#include "base/Rect.h"
 #include "platform/KeyCodes.h"
 #include "widgets/WidgetContainer.h"
 #include "widgets/WidgetFlags.h"
@@ -14,7 +14,7 @@ namespace ravix {
 
 class Graphics;
 class Image;
-class RavixAppBase;
+class WidgetHost;
 
 // The root of the widget tree and the one entry point through which the application feeds
 // input and asks for update and draw passes. Its children are the top-level screens and
@@ -31,10 +31,12 @@ public:
     static constexpr int kDefaultBaseFlags =
         kWidgetUpdate | kWidgetDraw | kWidgetClip | kWidgetMouse | kWidgetFocus;
 
-    explicit WidgetManager(RavixAppBase* app = nullptr);
+    // The host (may be null) serves every widget in the tree.
+    explicit WidgetManager(WidgetHost* host = nullptr);
     // Takes every top-level widget out of the tree (nothing is deleted).
     ~WidgetManager() override;
 
+    [[nodiscard]] WidgetHost* GetHost() const { return mHost; }
     // Drops every reference the manager holds to w.
     void ForgetWidget(Widget* w) override;
     // Moves the keyboard focus to w, or clears it when w is null or not in this tree.
@@ -110,7 +112,7 @@ public:
 
     Widget* mCtrlTabTarget = nullptr;    // receives Tab typed with Ctrl held
     Graphics* mScreenGraphics = nullptr; // set only while a draw pass runs
-    RavixAppBase* mApp = nullptr;
+    WidgetHost* mHost = nullptr;
     Image* mScreenImage = nullptr;  // drawn into by DrawDirty
     Widget* mPopupWidget = nullptr; // removed by the next click outside it
     std::vector<Overlay> mOverlays; // overlay requests of the current draw pass

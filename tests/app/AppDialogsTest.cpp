@@ -219,7 +219,7 @@ TEST(AppDialogs, MessageBoxIsAskedAsADialogInTheWindow) {
         EXPECT_EQ(app.CountDialogs(), 0);
         EXPECT_EQ(app.mWidgets->mModalWidget, nullptr);
         // The dialog was drawn into the window: its default frame's fill at (212, 132).
-        const MemoryImage& frame = *app.Headless().PresentedFrames().back();
+        const PresentedFrame& frame = *app.Headless().PresentedFrames().back();
         EXPECT_EQ(frame.mBits[132 * 800 + 212], 0xFF242834u);
     }
 }

@@ -1,8 +1,8 @@
 #include "AppTestSupport.h"
 
-#include "app/Random.h"
-#include "resources/PakInterface.h"
-#include "resources/PakWriter.h"
+#include "base/Random.h"
+#include "files/PakInterface.h"
+#include "files/PakWriter.h"
 
 #include <gtest/gtest.h>
 

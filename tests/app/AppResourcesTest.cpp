@@ -2,9 +2,9 @@
 // cache.
 #include "app/AppTestSupport.h"
 
+#include "files/ImageLib.h"
+#include "files/PakTestSupport.h"
 #include "graphics/MemoryImage.h"
-#include "resources/ImageLib.h"
-#include "resources/PakTestSupport.h"
 #include "resources/ResourceManager.h"
 
 #include <gtest/gtest.h>
@@ -67,7 +67,7 @@ TEST_F(AppResourcesTest, SharedImagesLiveWhileHeld) {
     std::unique_ptr<MemoryImage> display = mApp.LoadDisplayImage("pic.png", true);
     ASSERT_NE(display, nullptr);
     EXPECT_EQ(display->mFilePath, "pic.png");
-    EXPECT_EQ(display->mApp, &mApp);
+    EXPECT_EQ(display->mRegistry, &mApp.Images());
     EXPECT_TRUE(display->mHasAlpha); // committed: the flags are settled
     EXPECT_EQ(display->GetPixels()[1], 0x80405060u);
     EXPECT_EQ(mApp.LoadDisplayImage("none.png", true), nullptr);

@@ -33,7 +33,7 @@ int CountOf(const test::Log& log, const std::string& line) {
     return static_cast<int>(std::count(log.begin(), log.end(), line));
 }
 
-uint32_t PixelAt(const MemoryImage& frame, int x, int y) {
+uint32_t PixelAt(const PresentedFrame& frame, int x, int y) {
     return frame.mBits[static_cast<size_t>(y) * frame.GetWidth() + x];
 }
 
@@ -81,7 +81,7 @@ TEST(AppWidgets, RunsWidgetsHeadlessAndKeepsSettingsBetweenTwoRuns) {
         const auto& frames = app.Headless().PresentedFrames();
         ASSERT_EQ(frames.size(), 2u);
         for (int n = 0; n < 2; ++n) {
-            const MemoryImage& frame = *frames[n];
+            const PresentedFrame& frame = *frames[n];
             ASSERT_EQ(frame.GetWidth(), 800);
             ASSERT_EQ(frame.GetHeight(), 600);
             SCOPED_TRACE(n);
@@ -109,7 +109,7 @@ TEST(AppWidgets, RunsWidgetsHeadlessAndKeepsSettingsBetweenTwoRuns) {
         app.Run();
         // The new screen starts black: the box is drawn into it again.
         ASSERT_EQ(app.Headless().PresentedFrames().size(), 1u);
-        const MemoryImage& frame = *app.Headless().PresentedFrames().back();
+        const PresentedFrame& frame = *app.Headless().PresentedFrames().back();
         EXPECT_EQ(PixelAt(frame, 120, 60), 0xFFC81E3Cu);
         EXPECT_EQ(PixelAt(frame, 5, 5), 0xFF000000u);
     }
@@ -149,7 +149,7 @@ TEST(AppWidgets, ColourChangesAndModalBoxesReachTheWidgetTree) {
 TEST(AppWidgets, ImagesMadeWithTheApplicationAreVisitedUntilTheyGo) {
     auto app = std::make_unique<HeadlessApp>();
     auto makeImage = [&](RavixAppBase* owner) {
-        auto image = std::make_unique<MemoryImage>(owner);
+        auto image = std::make_unique<MemoryImage>(owner != nullptr ? &owner->Images() : nullptr);
         const uint32_t pixels[] = {0xFF000000, 0x80FFFFFF, 0x00000000, 0xFF102030};
         image->SetPixels(pixels, 2, 2, true);
         image->GetNativeAlphaData(image->GetDisplay());
@@ -178,13 +178,13 @@ TEST(AppWidgets, ImagesMadeWithTheApplicationAreVisitedUntilTheyGo) {
     std::vector<std::unique_ptr<MemoryImage>> mainThread;
     std::thread loader([&] {
         for (int i = 0; i < kPerThread; ++i) {
-            loaded.push_back(std::make_unique<MemoryImage>(app.get()));
+            loaded.push_back(std::make_unique<MemoryImage>(&app->Images()));
             loaded.push_back(std::make_unique<MemoryImage>(*loaded.back())); // copies register
             loaded.pop_back();
         }
     });
     for (int i = 0; i < kPerThread; ++i) {
-        mainThread.push_back(std::make_unique<MemoryImage>(app.get()));
+        mainThread.push_back(std::make_unique<MemoryImage>(&app->Images()));
     }
     loader.join();
     EXPECT_EQ(app->Images().Size(), 1u + 2 * kPerThread);
@@ -194,14 +194,14 @@ TEST(AppWidgets, ImagesMadeWithTheApplicationAreVisitedUntilTheyGo) {
 
     // An image that outlives its application lets go of it instead of reaching a dead registry.
     app.reset();
-    EXPECT_EQ(registered->mApp, nullptr);
+    EXPECT_EQ(registered->mRegistry, nullptr);
     registered.reset();
 }
 
 TEST(AppWidgets, RegisteringUnderAnIdInUseDismissesTheOldDialog) {
     HeadlessApp app;
-    auto makeDialog = [](int id) {
-        auto* dialog = new Dialog(nullptr, id, false, "", "", "", Dialog::kNoButtons);
+    auto makeDialog = [&app](int id) {
+        auto* dialog = new Dialog(&app, nullptr, id, false, "", "", "", Dialog::kNoButtons);
         dialog->Resize(10, 20, 100, 50);
         return dialog;
     };

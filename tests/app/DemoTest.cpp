@@ -6,7 +6,7 @@
 
 #include "app/DemoFile.h"
 #include "app/HTTPTransfer.h"
-#include "app/Random.h"
+#include "base/Random.h"
 #include "widgets/Dialog.h"
 #include "widgets/EditWidget.h"
 #include "widgets/ListWidget.h"

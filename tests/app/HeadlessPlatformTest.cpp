@@ -1,4 +1,5 @@
 #include "platform/headless/HeadlessPlatform.h"
+#include "graphics/MemoryImage.h"
 
 #include <gtest/gtest.h>
 
@@ -93,7 +94,7 @@ TEST(HeadlessPlatform, KeepsCopiesOfTheLastPresentedFrames) {
     for (uint32_t colour : {0xFF000001u, 0xFF000002u, 0xFF000003u}) {
         screen.GetPixels()[1] = colour;
         screen.PixelsChanged();
-        EXPECT_TRUE(platform.PresentScreen(screen));
+        EXPECT_TRUE(platform.PresentScreen(screen.GetPixelView()));
     }
     screen.GetPixels()[1] = 0;
     EXPECT_EQ(platform.PresentCount(), 3);

@@ -4,8 +4,8 @@
 
 #include "AppTestSupport.h"
 
+#include "files/ImageLib.h"
 #include "graphics/DDInterface.h"
-#include "resources/ImageLib.h"
 #include "widgets/RecordingWidget.h"
 #include "widgets/WidgetManager.h"
 

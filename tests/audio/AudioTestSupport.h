@@ -5,7 +5,7 @@
 
 #include "audio/ALDevice.h"
 
-#include "resources/PakTestSupport.h"
+#include "files/PakTestSupport.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,8 +3,8 @@
 #include "audio/SoundFileLoader.h"
 #include "audio/SunAudioFile.h"
 #include "audio/WavFile.h"
-#include "resources/PakFileReader.h"
-#include "resources/PakInterface.h"
+#include "files/PakFileReader.h"
+#include "files/PakInterface.h"
 
 #include "audio/AudioTestSupport.h"
 

@@ -4,13 +4,13 @@
 #include "app/AppTestSupport.h"
 #include "audio/ALDevice.h"
 #include "audio/ALSoundManager.h"
+#include "files/PakFormat.h"
+#include "files/PakInterface.h"
+#include "files/PakTestSupport.h"
 #include "game/GameResources.h"
 #include "game/LevelsFile.h"
 #include "graphics/Font.h"
 #include "graphics/MemoryImage.h"
-#include "resources/PakFormat.h"
-#include "resources/PakInterface.h"
-#include "resources/PakTestSupport.h"
 #include "resources/ResourceManager.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/AppTestSupport.h"
-#include "app/Random.h"
+#include "base/Random.h"
 #include "game/Board.h"
 #include "game/Card.h"
 #include "game/GameApp.h"

@@ -2,7 +2,7 @@
 // start-up run over it.
 #include "game/LevelsFile.h"
 
-#include "resources/PakTestSupport.h"
+#include "files/PakTestSupport.h"
 
 #include <gtest/gtest.h>
 

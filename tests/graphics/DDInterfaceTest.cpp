@@ -14,6 +14,10 @@ uint32_t PixelAt(const MemoryImage& image, int x, int y) {
     return image.mBits[static_cast<size_t>(y) * image.GetWidth() + x];
 }
 
+uint32_t PixelAt(const PresentedFrame& image, int x, int y) {
+    return image.mBits[static_cast<size_t>(y) * image.GetWidth() + x];
+}
+
 struct Display {
     Display() {
         std::string error;
@@ -106,7 +110,7 @@ TEST(DDInterface, SoftwareCursorIsDrawnIntoPresentedFramesOnly) {
     EXPECT_FALSE(d.display.SetCursorImage(&cursor));
     d.display.SetCursorPos(150, 50);
     ASSERT_TRUE(d.display.Redraw());
-    const MemoryImage& frame = *d.platform.PresentedFrames().back();
+    const PresentedFrame& frame = *d.platform.PresentedFrames().back();
     EXPECT_EQ(PixelAt(frame, 150, 50), 0xFF0A141Eu); // under the transparent corner
     EXPECT_EQ(PixelAt(frame, 154, 54), 0xFFFFFFFFu);
     EXPECT_EQ(PixelAt(frame, 199, 99), 0xFFFFFFFFu);
@@ -119,7 +123,7 @@ TEST(DDInterface, SoftwareCursorIsDrawnIntoPresentedFramesOnly) {
 
     d.display.SetCursorPos(-10, 0);
     ASSERT_TRUE(d.display.Redraw());
-    const MemoryImage& moved = *d.platform.PresentedFrames().back();
+    const PresentedFrame& moved = *d.platform.PresentedFrames().back();
     EXPECT_EQ(PixelAt(moved, 53, 10), 0xFFFFFFFFu); // 64 pixels of the cursor: up to x = 53
     EXPECT_EQ(PixelAt(moved, 54, 10), 0xFF0A141Eu);
     EXPECT_EQ(PixelAt(moved, 150, 50), 0xFF0A141Eu); // the old place is clean again

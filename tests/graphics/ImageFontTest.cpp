@@ -1,11 +1,11 @@
 #include "graphics/ImageFont.h"
 
 #include "app/RavixAppBase.h"
+#include "files/PakTestSupport.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageTestSupport.h"
 #include "graphics/RecordingImage.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "resources/PakTestSupport.h"
 
 #include <gtest/gtest.h>
 

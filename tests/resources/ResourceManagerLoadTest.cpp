@@ -5,12 +5,12 @@
 #include "app/AppTestSupport.h"
 #include "audio/ALDevice.h"
 #include "audio/ALSoundManager.h"
+#include "files/ImageLib.h"
+#include "files/PakTestSupport.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageFont.h"
 #include "graphics/MemoryImage.h"
 #include "graphics/SysFont.h"
-#include "resources/ImageLib.h"
-#include "resources/PakTestSupport.h"
 
 #include <gtest/gtest.h>
 

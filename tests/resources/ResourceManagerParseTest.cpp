@@ -2,7 +2,7 @@
 // loaded here (the manager has no application).
 #include "resources/ResourceManager.h"
 
-#include "resources/PakTestSupport.h"
+#include "files/PakTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include "app/SettingsStore.h"
 #include "game/Board.h"
 #include "game/SaveFiles.h"
-#include "resources/AtomicFile.h"
+#include "files/AtomicFile.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "resources/PakTestSupport.h"
+#include "files/PakTestSupport.h"
 #include "tools/ToolRunner.h"
 
 #include <gtest/gtest.h>

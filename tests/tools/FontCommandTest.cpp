@@ -1,7 +1,7 @@
 #include "tools/ToolRunner.h"
 
+#include "files/ImageLib.h"
 #include "graphics/SysFont.h"
-#include "resources/ImageLib.h"
 
 #include <gtest/gtest.h>
 

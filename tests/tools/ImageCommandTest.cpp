@@ -1,7 +1,7 @@
-#include "resources/ImageLib.h"
+#include "files/ImageLib.h"
 
-#include "resources/ImageFileTestSupport.h"
-#include "resources/PakTestSupport.h"
+#include "files/ImageFileTestSupport.h"
+#include "files/PakTestSupport.h"
 #include "tools/ToolRunner.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "resources/PakArchive.h"
-#include "resources/PakInterface.h"
+#include "files/PakArchive.h"
+#include "files/PakInterface.h"
 
-#include "resources/PakTestSupport.h"
+#include "files/PakTestSupport.h"
 #include "tools/ToolRunner.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "audio/ALDevice.h"
-#include "resources/ImageLib.h"
+#include "files/ImageLib.h"
 
-#include "resources/PakTestSupport.h"
+#include "files/PakTestSupport.h"
 #include "tools/ToolRunner.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "Synthesizer.h"
 #include "VorbisWriter.h"
 #include "audio/OggVorbisDecoder.h"
-#include "resources/PakTestSupport.h"
+#include "files/PakTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 // Runs tarnwick-tool for the tool tests.
 
-#include "resources/PakTestSupport.h"
+#include "files/PakTestSupport.h"
 
 #include <fcntl.h>
 #include <spawn.h>

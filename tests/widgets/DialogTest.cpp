@@ -20,7 +20,8 @@ using Rows = std::vector<std::string>;
 std::unique_ptr<Dialog> MakeDialog(RecordingListener& listener, const std::string& header,
                                    const std::string& body, const std::string& footer,
                                    int buttonSet) {
-    auto dialog = std::make_unique<Dialog>(nullptr, 9, false, header, body, footer, buttonSet);
+    auto dialog =
+        std::make_unique<Dialog>(nullptr, nullptr, 9, false, header, body, footer, buttonSet);
     dialog->mOwnerListener = &listener;
     TestFont font;
     dialog->SetTitleFont(&font);
@@ -251,7 +252,7 @@ TEST(Dialog, ComponentImageIsANinePartBoxInsideTheFrameInsets) {
     }
     auto image = std::make_unique<MemoryImage>();
     image->SetPixels(pieces.data(), 3, 3, true);
-    Dialog dialog(image.get(), 1, false, "", "", "", Dialog::kNoButtons);
+    Dialog dialog(nullptr, image.get(), 1, false, "", "", "", Dialog::kNoButtons);
     TestFont font;
     dialog.SetTitleFont(&font);
     dialog.SetBodyFont(&font);

@@ -2,7 +2,7 @@
 
 #include "VorbisWriter.h"
 #include "audio/OggVorbisDecoder.h"
-#include "resources/AtomicFile.h"
+#include "files/AtomicFile.h"
 
 #include <algorithm>
 #include <cmath>

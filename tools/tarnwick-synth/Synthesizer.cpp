@@ -3,8 +3,8 @@
 #include "Levels.h"
 #include "Renderer.h"
 #include "VorbisWriter.h"
-#include "resources/AtomicFile.h"
-#include "resources/WholeFile.h"
+#include "files/AtomicFile.h"
+#include "files/WholeFile.h"
 
 namespace tarnwick::synth {
 

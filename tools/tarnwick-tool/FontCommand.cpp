@@ -1,11 +1,11 @@
 // tarnwick-tool font: look at fonts the way the program draws them.
 #include "ToolCommands.h"
 
+#include "files/ImageLib.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageFont.h"
 #include "graphics/MemoryImage.h"
 #include "graphics/SysFont.h"
-#include "resources/ImageLib.h"
 
 #include <algorithm>
 #include <cstdint>

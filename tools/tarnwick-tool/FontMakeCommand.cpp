@@ -14,10 +14,10 @@
 // colour and follow its alpha.
 #include "ToolCommands.h"
 
+#include "files/AtomicFile.h"
+#include "files/DescParser.h"
+#include "files/ImageLib.h"
 #include "graphics/SysFont.h"
-#include "resources/AtomicFile.h"
-#include "resources/DescParser.h"
-#include "resources/ImageLib.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,9 @@
 // tarnwick-tool image: look at image files the way the program loads them.
 #include "ToolCommands.h"
 
+#include "files/ImageLib.h"
 #include "graphics/MemoryImage.h"
-#include "resources/ImageLib.h"
+#include "graphics/MemoryImageFile.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
 // tarnwick-tool pak: build, list and read pak archives.
 #include "ToolCommands.h"
 
-#include "resources/PakArchive.h"
-#include "resources/PakFormat.h"
-#include "resources/PakWriter.h"
+#include "files/PakArchive.h"
+#include "files/PakFormat.h"
+#include "files/PakWriter.h"
 
 #include <algorithm>
 #include <charconv>

@@ -4,8 +4,8 @@
 #include "app/RavixAppBase.h"
 #include "audio/ALDevice.h"
 #include "audio/ALSoundManager.h"
+#include "files/PakInterface.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "resources/PakInterface.h"
 #include "resources/ResourceManager.h"
 
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include "audio/PcmSound.h"
 #include "audio/SoundFileLoader.h"
 #include "audio/WavFile.h"
-#include "resources/PakFileReader.h"
+#include "files/PakFileReader.h"
 
 #include <cstdio>
 

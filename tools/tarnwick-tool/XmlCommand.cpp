@@ -1,6 +1,6 @@
 #include "ToolCommands.h"
 
-#include "resources/XMLParser.h"
+#include "files/XMLParser.h"
 
 #include <cstdio>
 #include <string>

@@ -264,15 +264,23 @@ void HeadlessPlatform::SetPresentFails(bool fails) {
     mPresentFails = fails;
 }
 
-bool HeadlessPlatform::PresentScreen(MemoryImage& screen) {
+bool HeadlessPlatform::PresentScreen(const PixelView& screen) {
     {
         std::lock_guard lock(mMutex);
         if (mPresentFails) {
             return false;
         }
     }
-    auto frame = std::make_unique<MemoryImage>();
-    frame->SetPixels(screen.GetPixels(), screen.GetWidth(), screen.GetHeight(), false);
+    auto frame = std::make_unique<PresentedFrame>();
+    if (screen.mPixels != nullptr && screen.mWidth > 0 && screen.mHeight > 0) {
+        frame->mWidth = screen.mWidth;
+        frame->mHeight = screen.mHeight;
+        frame->mBits.reserve(size_t(screen.mWidth) * size_t(screen.mHeight));
+        for (int y = 0; y < screen.mHeight; ++y) {
+            const uint32_t* row = screen.mPixels + size_t(y) * size_t(screen.mStride);
+            frame->mBits.insert(frame->mBits.end(), row, row + screen.mWidth);
+        }
+    }
     std::lock_guard lock(mMutex);
     ++mPresentCount;
     mFrames.push_back(std::move(frame));

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "graphics/MemoryImage.h"
 #include "platform/Platform.h"
 
 #include <climits>
@@ -11,8 +10,20 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace ravix {
+
+// A copy of a presented screen image: width x height pixels 0xAARRGGBB, stride = width.
+struct PresentedFrame {
+    int GetWidth() const { return mWidth; }
+    int GetHeight() const { return mHeight; }
+    const uint32_t* GetPixels() const { return mBits.data(); }
+
+    int mWidth = 0;
+    int mHeight = 0;
+    std::vector<uint32_t> mBits;
+};
 
 // Thrown by the headless EndProcess so that a test sees the exit instead of losing its process.
 struct HeadlessProcessExit : std::exception {
@@ -58,7 +69,7 @@ public:
     void AllowScreenSaver(bool allow) override;
     bool OpenPresentation(int width, int height, bool vsync, std::string& error) override;
     void ClosePresentation() override;
-    bool PresentScreen(MemoryImage& screen) override;
+    bool PresentScreen(const PixelView& screen) override;
     Rect GetPresentationRect() override;
     int ShowMessageBox(const std::string& text, const std::string& caption, int flags) override;
     void SetClipboardText(const std::string& text) override;
@@ -127,7 +138,7 @@ public:
     };
     WindowState Window();
     // Copies of the last presented frames, oldest first. Main thread.
-    const std::deque<std::unique_ptr<MemoryImage>>& PresentedFrames() const { return mFrames; }
+    const std::deque<std::unique_ptr<PresentedFrame>>& PresentedFrames() const { return mFrames; }
     int ExitCode(); // -1 while EndProcess has not been called
 
 private:
@@ -169,7 +180,7 @@ private:
     std::vector<std::string> mDebugLines;
     int mPresentCount = 0;
     size_t mKeptFrameCount = 1;
-    std::deque<std::unique_ptr<MemoryImage>> mFrames;
+    std::deque<std::unique_ptr<PresentedFrame>> mFrames;
     int mExitCode = -1;
 };
 

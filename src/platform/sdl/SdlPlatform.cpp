@@ -1,6 +1,5 @@
 #include "platform/sdl/SdlPlatform.h"
 
-#include "graphics/MemoryImage.h"
 #include "platform/DesktopPlatform.h"
 #include "platform/HandCursors.h"
 #include "platform/KeyCodes.h"
@@ -645,20 +644,20 @@ void SdlPlatform::ClosePresentation() {
     }
 }
 
-bool SdlPlatform::PresentScreen(MemoryImage& screen) {
+bool SdlPlatform::PresentScreen(const PixelView& screen) {
     if (mRenderer == nullptr || mPresentationLost) {
         return false;
     }
-    const int width = screen.GetWidth();
-    const int height = screen.GetHeight();
-    const uint32_t* pixels = screen.GetPixels();
+    const int width = screen.mWidth;
+    const int height = screen.mHeight;
+    const uint32_t* pixels = screen.mPixels;
     if (pixels == nullptr || width <= 0 || height <= 0) {
         return false;
     }
     if ((width != mTextureWidth || height != mTextureHeight) && !CreateTexture(width, height)) {
         return false;
     }
-    if (SDL_UpdateTexture(mTexture, nullptr, pixels, width * 4) != 0) {
+    if (SDL_UpdateTexture(mTexture, nullptr, pixels, screen.mStride * 4) != 0) {
         return false;
     }
     int outputWidth = 0;

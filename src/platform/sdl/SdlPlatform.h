@@ -49,7 +49,7 @@ public:
     void AllowScreenSaver(bool allow) override;
     bool OpenPresentation(int width, int height, bool vsync, std::string& error) override;
     void ClosePresentation() override;
-    bool PresentScreen(MemoryImage& screen) override;
+    bool PresentScreen(const PixelView& screen) override;
     Rect GetPresentationRect() override;
     int ShowMessageBox(const std::string& text, const std::string& caption, int flags) override;
     void SetClipboardText(const std::string& text) override;

@@ -1,7 +1,0 @@
-#include "app/Random.h"
-
-namespace ravix {
-
-Random gRandom;
-
-} // namespace ravix

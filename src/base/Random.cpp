@@ -1,0 +1,7 @@
+#include "base/Random.h"
+
+namespace ravix {
+
+Random gRandom;
+
+} // namespace ravix
