@@ -6,6 +6,7 @@
 #include "game/Level.h"
 #include "game/OptionsDialog.h"
 #include "game/Renderer.h"
+#include "game/StackedButtonLooks.h"
 #include "graphics/Image.h"
 #include "platform/KeyCodes.h"
 #include "widgets/ButtonWidget.h"
@@ -70,14 +71,9 @@ void Board::NextGame() {
 std::unique_ptr<ravix::ButtonWidget> Board::MakeButton(int id, ravix::Image* image, int centreX,
                                                        int centreY) {
     auto button = std::make_unique<ravix::ButtonWidget>(id, this);
-    const int width = image != nullptr ? image->GetWidth() : 0;
-    const int height = image != nullptr ? image->GetHeight() / 2 : 0;
-    button->mFaceImage = image;
-    button->mHoverImage = image;
-    button->mFaceCell = ravix::Rect(0, height, width, height);
-    button->mHoverCell = ravix::Rect(0, 0, width, height);
-    button->mShowHandCursor = true;
-    button->Resize(centreX - width / 2, centreY - height / 2, width, height);
+    // The board's buttons show their over look in the upper half.
+    const ravix::Rect look = SetStackedLooks(*button, image, StackedLook::OverOnTop);
+    button->Resize(centreX - look.mWidth / 2, centreY - look.mHeight / 2, look.mWidth, look.mHeight);
     return button;
 }
 

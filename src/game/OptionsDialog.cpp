@@ -2,6 +2,7 @@
 
 #include "game/GameApp.h"
 #include "game/GameResources.h"
+#include "game/StackedButtonLooks.h"
 #include "graphics/Image.h"
 #include "widgets/ButtonWidget.h"
 #include "widgets/Checkbox.h"
@@ -15,15 +16,7 @@ namespace {
 // A dialog button drawn from its image: the top half normal, the bottom half while over it.
 ravix::ButtonWidget* MakeImageButton(int id, ravix::ButtonListener* listener, ravix::Image* image) {
     auto* button = new ravix::ButtonWidget(id, listener);
-    if (image != nullptr) {
-        const int width = image->GetWidth();
-        const int height = image->GetHeight();
-        button->mFaceImage = image;
-        button->mHoverImage = image;
-        button->mFaceCell = ravix::Rect(0, 0, width, height / 2);
-        button->mHoverCell = ravix::Rect(0, height / 2, width, height / 2);
-    }
-    button->mShowHandCursor = true;
+    SetStackedLooks(*button, image, StackedLook::NormalOnTop);
     return button;
 }
 

@@ -5,6 +5,7 @@
 #include "game/GameResources.h"
 #include "game/OptionsDialog.h"
 #include "game/SaveFiles.h"
+#include "game/StackedButtonLooks.h"
 #include "game/TopScoresScreen.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
@@ -58,16 +59,11 @@ std::array<FlickeringButtonWidget*, 11> TitleScreen::Buttons() const {
 FlickeringButtonWidget* TitleScreen::MakeMenuButton(ravix::WidgetManager* manager,
                                                     ravix::Image* image, int id, int centreY) {
     auto* button = new FlickeringButtonWidget(id, this);
+    const ravix::Rect look = SetStackedLooks(*button, image, StackedLook::NormalOnTop);
     if (image != nullptr) {
-        const int width = image->GetWidth();
-        const int height = image->GetHeight();
-        button->mFaceImage = image;
-        button->mHoverImage = image;
-        button->mFaceCell = ravix::Rect(0, 0, width, height / 2);
-        button->mHoverCell = ravix::Rect(0, height / 2, width, height / 2);
-        button->Resize(kMenuCentreX - width / 2, centreY - height / 4, width, height / 2);
+        button->Resize(kMenuCentreX - look.mWidth / 2, centreY - look.mHeight / 2, look.mWidth,
+                       look.mHeight);
     }
-    button->mShowHandCursor = true;
     manager->InsertChild(button);
     button->SetVisible(false);
     return button;
