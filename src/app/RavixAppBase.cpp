@@ -1,11 +1,11 @@
 #include "app/RavixAppBase.h"
 
-#include "app/HTTPTransfer.h"
 #include "app/Version.h"
 #include "audio/SoundInstance.h"
 #include "base/Verify.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
+#include "net/HTTPTransfer.h"
 #include "resources/ResourceManager.h"
 #include "widgets/WidgetManager.h"
 
@@ -48,6 +48,8 @@ private:
 
 RavixAppBase::RavixAppBase(std::unique_ptr<Platform> platform) : mPlatform(std::move(platform)) {
     RAVIX_VERIFY(mPlatform != nullptr, "the application needs a platform");
+    // A fault reaches the process-wide application, whichever that is by then.
+    SetCrashHostSource([]() -> CrashHost* { return gApplication; });
     if (gApplication == nullptr) {
         gApplication = this;
         // The program's web transfers keep their outcomes in this application's demo stream.

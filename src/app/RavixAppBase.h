@@ -1,13 +1,14 @@
 #pragma once
 
-#include "app/DemoFile.h"
-#include "app/DemoStream.h"
 #include "app/SettingsStore.h"
-#include "app/TransferOutcomeLog.h"
 #include "audio/MusicInterface.h"
 #include "audio/SoundManager.h"
 #include "base/Point.h"
+#include "crash/CrashHandler.h"
+#include "demo/DemoFile.h"
+#include "demo/DemoStream.h"
 #include "graphics/ImageRegistry.h"
+#include "net/TransferOutcomeLog.h"
 #include "platform/Platform.h"
 #include "resources/ResourceHost.h"
 #include "widgets/ButtonListener.h"
@@ -61,6 +62,7 @@ class WidgetManager;
 class RavixAppBase : public ButtonListener,
                      public DialogListener,
                      public TransferOutcomeLog,
+                     public CrashHost,
                      public ResourceHost,
                      public WidgetHost {
 public:
@@ -115,7 +117,7 @@ public:
     void WriteDemoFillerEvent();
     // For the crash handler: when recording, the filler event and the demo file; returns the
     // demo's path, or "" when nothing was recorded.
-    std::string SaveDemoForCrashReport();
+    std::string SaveDemoForCrashReport() override;
     // Reads the demo file mDemoPath for playback; on failure the message tells why.
     [[nodiscard]] bool ReadDemoHeader(std::string& message);
     // The demo player: performs the recorded events due at the current update count.
@@ -152,7 +154,7 @@ public:
     virtual void OnWebPageOpened(const std::string& url);
     virtual bool OpenWebPage(const std::string& url, bool quitAfter);
     // The crash handler's first call: music off, the window hidden.
-    virtual void HideAndSilence();
+    void HideAndSilence() override;
     // The crash report's lines about this run: product, version, time since construction,
     // full screen or not, the main thread's id.
     virtual std::string DescribeSession();
@@ -223,7 +225,10 @@ public:
     virtual bool FilterKeyDown(int /*key*/, bool /*ctrl*/, bool /*alt*/) { return false; }
     virtual void OnCloseRequested() {}
     // A file the crash report sends instead of the demo recording; none by default.
-    virtual void GetCrashAttachment(std::string& /*path*/) {}
+    void GetCrashAttachment(std::string& /*path*/) override {}
+    // What else the crash handler asks: whether a demo is replayed, and ending the demo.
+    bool IsReplayingDemo() const override { return mPlaying; }
+    void StopDemo() override;
     virtual bool DrawFrame();
     virtual void PresentFrame();
     virtual void OnInitializeBegins() {}

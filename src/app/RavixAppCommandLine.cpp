@@ -1,5 +1,5 @@
-#include "app/CrashHandler.h"
 #include "app/RavixAppBase.h"
+#include "crash/CrashHandler.h"
 
 #include <algorithm>
 #include <climits>

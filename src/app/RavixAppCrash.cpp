@@ -1,6 +1,6 @@
-#include "app/CrashHandler.h"
-#include "app/CrashSubmission.h"
 #include "app/RavixAppBase.h"
+#include "crash/CrashHandler.h"
+#include "crash/CrashSubmission.h"
 
 #include <cstdio>
 
@@ -34,6 +34,11 @@ std::string RavixAppBase::SaveDemoForCrashReport() {
     WriteDemoFillerEvent();
     WriteDemoFile();
     return mDemoPath;
+}
+
+void RavixAppBase::StopDemo() {
+    mRecording = false;
+    mPlaying = false;
 }
 
 void RavixAppBase::RefreshCrashContext() {

@@ -1,6 +1,6 @@
 #include "app/RavixAppBase.h"
 
-#include "app/DemoPlaybackBox.h"
+#include "demo/DemoPlaybackBox.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>

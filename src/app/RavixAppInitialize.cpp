@@ -1,12 +1,12 @@
 #include "app/RavixAppBase.h"
 
-#include "app/HTTPTransfer.h"
 #include "audio/ALDevice.h"
 #include "audio/ALMusicInterface.h"
 #include "audio/ALSoundManager.h"
 #include "base/Random.h"
 #include "base/Rect.h"
 #include "files/PakInterface.h"
+#include "net/HTTPTransfer.h"
 #include "platform/XdgFolders.h"
 #include "widgets/WidgetManager.h"
 

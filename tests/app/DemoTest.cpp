@@ -2,11 +2,11 @@
 // header errors, and replays that give the widgets exactly the calls of the recorded run.
 
 #include "AppTestSupport.h"
-#include "TestHttpServer.h"
+#include "net/TestHttpServer.h"
 
-#include "app/DemoFile.h"
-#include "app/HTTPTransfer.h"
 #include "base/Random.h"
+#include "demo/DemoFile.h"
+#include "net/HTTPTransfer.h"
 #include "widgets/Dialog.h"
 #include "widgets/EditWidget.h"
 #include "widgets/ListWidget.h"

@@ -1,4 +1,4 @@
-#include "app/DemoStream.h"
+#include "demo/DemoStream.h"
 
 #include "base/Verify.h"
 
