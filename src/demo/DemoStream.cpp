@@ -2,6 +2,8 @@
 
 #include "base/Verify.h"
 
+#include <algorithm>
+
 namespace ravix {
 
 namespace {
@@ -25,6 +27,70 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
 
 std::string Field(const char* name, long long value) {
     return std::string(name) + "=" + std::to_string(value);
+}
+
+// The width of a number field in this event (a wide character has more bits).
+int BitsOf(const DemoFieldSpec& field, const DemoEvent& event) {
+    return field.mWideBits > 0 && event.mFlag ? field.mWideBits : field.mBits;
+}
+
+// A number field's value as the stream holds it.
+uint32_t NumberOf(DemoField field, const DemoEvent& event) {
+    switch (field) {
+    case DemoField::X:
+        return Bits(event.mX);
+    case DemoField::Y:
+        return Bits(event.mY);
+    case DemoField::Flag:
+        return event.mFlag ? 1 : 0;
+    case DemoField::Number:
+        return event.mNumber;
+    default:
+        return Bits(event.mCode);
+    }
+}
+
+void SetNumber(DemoField field, int32_t value, DemoEvent& event) {
+    switch (field) {
+    case DemoField::X:
+        event.mX = value;
+        return;
+    case DemoField::Y:
+        event.mY = value;
+        return;
+    case DemoField::Flag:
+        event.mFlag = value != 0;
+        return;
+    case DemoField::Number:
+        event.mNumber = Bits(value);
+        return;
+    default:
+        event.mCode = value;
+        return;
+    }
+}
+
+std::string DescribeField(const DemoFieldSpec& field, const DemoEvent& event) {
+    switch (field.mField) {
+    case DemoField::Bytes:
+        return Field(field.mLabel, static_cast<long long>(event.mBytes.size())) +
+               " bytes=" + Hex(event.mBytes);
+    case DemoField::Text:
+        return std::string(field.mLabel) + "=" + event.mText;
+    case DemoField::Flag:
+        if (field.mWords[0] != nullptr) {
+            return field.mWords[event.mFlag ? 1 : 0];
+        }
+        return Field(field.mLabel, event.mFlag);
+    case DemoField::Number:
+        return Field(field.mLabel, event.mNumber);
+    case DemoField::X:
+        return Field(field.mLabel, event.mX);
+    case DemoField::Y:
+        return Field(field.mLabel, event.mY);
+    default:
+        return Field(field.mLabel, event.mCode);
+    }
 }
 
 } // namespace
@@ -65,61 +131,33 @@ void DemoStream::Write(const DemoEvent& event) {
 }
 
 void DemoStream::WritePayload(const DemoEvent& event) {
-    Buffer& b = mBuffer;
-    switch (event.mCommand) {
-    case kDemoRelativeMove:
-        b.PutBits(Bits(event.mX), 6);
-        b.PutBits(Bits(event.mY), 6);
-        break;
-    case kDemoMouseButton:
-        b.PutBits(event.mFlag ? 1 : 0, 1);
-        b.PutBits(Bits(event.mCode), 3);
-        break;
-    case kDemoAbsoluteMove:
-        b.PutBits(Bits(event.mX), 12);
-        b.PutBits(Bits(event.mY), 12);
-        break;
-    case kDemoActivation:
-        b.PutBits(event.mFlag ? 1 : 0, 1);
-        break;
-    case kDemoMinimized:
-        b.PutBool(event.mFlag);
-        break;
-    case kDemoKeyDown:
-    case kDemoKeyUp:
-    case kDemoWheel:
-        b.PutBits(Bits(event.mCode), 8);
-        break;
-    case kDemoCharacter:
-        b.PutBits(event.mFlag ? 1 : 0, 1);
-        b.PutBits(Bits(event.mCode), event.mFlag ? 16 : 8);
-        break;
-    case kDemoSettingsRead:
-        b.PutBits(event.mFlag ? 1 : 0, 1);
-        if (event.mFlag) {
-            b.PutInt32(static_cast<int32_t>(event.mNumber));
-            b.PutInt32(static_cast<int32_t>(event.mBytes.size()));
-            b.PutBytes(event.mBytes.data(), event.mBytes.size());
+    const DemoCommandSpec* spec = FindDemoCommand(event.mCommand);
+    if (spec == nullptr) {
+        return;
+    }
+    for (int i = 0; i < spec->mFieldCount; ++i) {
+        const DemoFieldSpec& field = spec->mFields[i];
+        if (!field.mOnlyWithFlag || event.mFlag) {
+            WriteField(field, event);
         }
-        break;
-    case kDemoSettingsWrite:
-        b.PutBits(event.mFlag ? 1 : 0, 1);
-        break;
-    case kDemoTransferResult:
-        b.PutInt32(static_cast<int32_t>(event.mNumber));
-        b.PutByte(static_cast<uint8_t>(event.mCode));
-        b.PutText(event.mText);
-        break;
-    case kDemoDataSync:
-        b.PutInt32(static_cast<int32_t>(event.mBytes.size()));
-        b.PutBytes(event.mBytes.data(), event.mBytes.size());
-        break;
-    case kDemoDisplay:
-        b.PutBool(event.mFlag);
-        b.PutByte(static_cast<uint8_t>(event.mCode));
-        break;
+    }
+}
+
+void DemoStream::WriteField(const DemoFieldSpec& field, const DemoEvent& event) {
+    switch (field.mField) {
+    case DemoField::Bytes:
+        mBuffer.PutBits(static_cast<uint32_t>(event.mBytes.size()), field.mBits);
+        mBuffer.PutBytes(event.mBytes.data(), event.mBytes.size());
+        return;
+    case DemoField::Text: {
+        const size_t length = std::min(event.mText.size(), Buffer::kMaxTextLength);
+        mBuffer.PutBits(static_cast<uint32_t>(length), field.mBits);
+        mBuffer.PutBytes(event.mText.data(), length);
+        return;
+    }
     default:
-        break;
+        mBuffer.PutBits(NumberOf(field.mField, event), BitsOf(field, event));
+        return;
     }
 }
 
@@ -171,155 +209,65 @@ bool DemoStream::Read(DemoEvent& event) {
     return true;
 }
 
-bool DemoStream::TakeFlag(bool& flag, int count) {
-    int32_t value = 0;
-    if (!Take(count, false, value)) {
-        return false;
+bool DemoStream::ReadPayload(DemoEvent& event) {
+    const DemoCommandSpec* spec = FindDemoCommand(event.mCommand);
+    if (spec == nullptr) {
+        return true; // no payload
     }
-    flag = value != 0;
+    for (int i = 0; i < spec->mFieldCount; ++i) {
+        const DemoFieldSpec& field = spec->mFields[i];
+        if ((!field.mOnlyWithFlag || event.mFlag) && !ReadField(field, event)) {
+            return false;
+        }
+    }
     return true;
 }
 
-bool DemoStream::TakeCounted(int lengthBits, std::vector<uint8_t>& bytes) {
-    int32_t length = 0;
-    return Take(lengthBits, false, length) && TakeBytes(Bits(length), bytes);
-}
-
-bool DemoStream::ReadPayload(DemoEvent& event) {
-    int32_t number = 0;
-    switch (event.mCommand) {
-    case kDemoRelativeMove:
-        return Take(6, true, event.mX) && Take(6, true, event.mY);
-    case kDemoMouseButton:
-        return TakeFlag(event.mFlag, 1) && Take(3, true, event.mCode);
-    case kDemoAbsoluteMove:
-        return Take(12, true, event.mX) && Take(12, true, event.mY);
-    case kDemoActivation:
-    case kDemoSettingsWrite:
-        return TakeFlag(event.mFlag, 1);
-    case kDemoMinimized:
-        return TakeFlag(event.mFlag, 8);
-    case kDemoKeyDown:
-    case kDemoKeyUp:
-        return Take(8, false, event.mCode);
-    case kDemoWheel:
-        return Take(8, true, event.mCode);
-    case kDemoCharacter:
-        return TakeFlag(event.mFlag, 1) && Take(event.mFlag ? 16 : 8, false, event.mCode);
-    case kDemoSettingsRead:
-        if (!TakeFlag(event.mFlag, 1) || !event.mFlag) {
-            return !mEnded;
-        }
-        if (!Take(32, false, number)) {
-            return false;
-        }
-        event.mNumber = Bits(number);
-        return TakeCounted(32, event.mBytes);
-    case kDemoTransferResult: {
-        // The text's length is signed, as the buffer writes it: a negative one is no text.
-        int32_t length = 0;
+bool DemoStream::ReadField(const DemoFieldSpec& field, DemoEvent& event) {
+    int32_t value = 0;
+    if (!Take(BitsOf(field, event), field.mSigned, value)) {
+        return false;
+    }
+    switch (field.mField) {
+    case DemoField::Bytes:
+        return TakeBytes(Bits(value), event.mBytes);
+    case DemoField::Text: {
+        // The length is signed, as the buffer writes it: a negative one is no text.
         std::vector<uint8_t> text;
-        if (!Take(32, false, number) || !Take(8, false, event.mCode) || !Take(16, true, length) ||
-            !TakeBytes(length < 0 ? 0 : Bits(length), text)) {
+        if (!TakeBytes(value < 0 ? 0 : Bits(value), text)) {
             return false;
         }
-        event.mNumber = Bits(number);
         event.mText.assign(text.begin(), text.end());
         return true;
     }
-    case kDemoDataSync:
-        return TakeCounted(32, event.mBytes);
-    case kDemoDisplay:
-        return TakeFlag(event.mFlag, 8) && Take(8, false, event.mCode);
     default:
-        return true; // no payload, as for every command above the display record
+        SetNumber(field.mField, value, event);
+        return true;
     }
 }
 
 std::string DemoStream::EventName(int command) {
-    switch (command) {
-    case kDemoRelativeMove:
-        return "mouse relative move";
-    case kDemoMouseButton:
-        return "mouse button";
-    case kDemoAbsoluteMove:
-        return "absolute mouse move";
-    case kDemoActivation:
-        return "activation";
-    case kDemoMinimized:
-        return "minimised";
-    case kDemoKeyDown:
-        return "key down";
-    case kDemoKeyUp:
-        return "key up";
-    case kDemoCharacter:
-        return "character";
-    case kDemoClose:
-        return "close";
-    case kDemoMouseEnter:
-        return "mouse entered window";
-    case kDemoMouseLeave:
-        return "mouse left window";
-    case kDemoLoadingComplete:
-        return "loading complete";
-    case kDemoSettingsRead:
-        return "settings read";
-    case kDemoSettingsWrite:
-        return "settings write";
-    case kDemoTransferResult:
-        return "web transfer result";
-    case kDemoDataSync:
-        return "data sync";
-    case kDemoWheel:
-        return "mouse wheel";
-    case kDemoDisplay:
-        return "display";
-    case kDemoFiller:
-        return "filler";
-    default:
-        return "command " + std::to_string(command);
-    }
+    const DemoCommandSpec* spec = FindDemoCommand(command);
+    return spec != nullptr ? spec->mName : "command " + std::to_string(command);
 }
 
 std::string DemoStream::DescribePayload(const DemoEvent& event) {
-    switch (event.mCommand) {
-    case kDemoRelativeMove:
-        return Field("dx", event.mX) + " " + Field("dy", event.mY);
-    case kDemoMouseButton:
-        return std::string(event.mFlag ? "down" : "up") + " " + Field("button", event.mCode);
-    case kDemoAbsoluteMove:
-        return Field("x", event.mX) + " " + Field("y", event.mY);
-    case kDemoActivation:
-        return Field("active", event.mFlag);
-    case kDemoMinimized:
-        return Field("minimised", event.mFlag);
-    case kDemoKeyDown:
-    case kDemoKeyUp:
-        return Field("key", event.mCode);
-    case kDemoCharacter:
-        return Field("wide", event.mFlag) + " " + Field("char", event.mCode);
-    case kDemoSettingsRead:
-        if (!event.mFlag) {
-            return "success=0";
-        }
-        return "success=1 " + Field("type", event.mNumber) + " " +
-               Field("length", static_cast<long long>(event.mBytes.size())) +
-               " bytes=" + Hex(event.mBytes);
-    case kDemoSettingsWrite:
-        return Field("success", event.mFlag);
-    case kDemoTransferResult:
-        return Field("transfer", event.mNumber) + " " + Field("result", event.mCode) +
-               " text=" + event.mText;
-    case kDemoDataSync:
-        return Field("length", static_cast<long long>(event.mBytes.size())) +
-               " bytes=" + Hex(event.mBytes);
-    case kDemoWheel:
-        return Field("notches", event.mCode);
-    case kDemoDisplay:
-        return Field("windowed", event.mFlag) + " " + Field("refresh", event.mCode);
-    default:
+    const DemoCommandSpec* spec = FindDemoCommand(event.mCommand);
+    if (spec == nullptr) {
         return "";
     }
+    std::string text;
+    for (int i = 0; i < spec->mFieldCount; ++i) {
+        const DemoFieldSpec& field = spec->mFields[i];
+        if (field.mOnlyWithFlag && !event.mFlag) {
+            continue;
+        }
+        if (!text.empty()) {
+            text += ' ';
+        }
+        text += DescribeField(field, event);
+    }
+    return text;
 }
 
 } // namespace ravix
