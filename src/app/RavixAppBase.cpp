@@ -73,7 +73,7 @@ RavixAppBase::RavixAppBase(std::unique_ptr<Platform> platform) : mPlatform(std::
     SetString("NEW_VERSION_TITLE", "New Version");
     SetString("NEW_VERSION_BODY", "There is an update available for this product.  Would you "
                                   "like to visit the web site to download it?");
-    mDemoPath = mDemoPrefix + ".dmo";
+    mDemo.SetPath(mDemo.Prefix() + ".dmo");
 }
 
 RavixAppBase::~RavixAppBase() {
@@ -329,7 +329,7 @@ void RavixAppBase::BeginShutdown() {
     }
     mLeaveLoop = true;
     OnShutdownBegins();
-    if (mPlaying) {
+    if (mDemo.IsPlaying()) {
         // The levels the playback mute toggle kept (settings writes do not reach the store
         // during playback).
         SetMusicLevel(mKeptMusicLevel);

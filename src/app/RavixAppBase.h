@@ -5,8 +5,7 @@
 #include "audio/SoundManager.h"
 #include "base/Point.h"
 #include "crash/CrashHandler.h"
-#include "demo/DemoFile.h"
-#include "demo/DemoStream.h"
+#include "demo/DemoSession.h"
 #include "graphics/ImageRegistry.h"
 #include "net/TransferOutcomeLog.h"
 #include "platform/Platform.h"
@@ -63,6 +62,7 @@ class RavixAppBase : public ButtonListener,
                      public DialogListener,
                      public TransferOutcomeLog,
                      public CrashHost,
+                     private DemoHost,
                      public ResourceHost,
                      public WidgetHost {
 public:
@@ -109,7 +109,10 @@ public:
     virtual void LoadingThreadBody() {}
     virtual void WriteSettings();
     virtual void ReadSettings();
-    // Writes the demo being recorded to mDemoPath (at the end of the run, and by the crash
+    // Demo recording and playback (DemoSession); the operations below are its front.
+    DemoSession& Demo() { return mDemo; }
+    const DemoSession& Demo() const { return mDemo; }
+    // Writes the demo being recorded to its path (at the end of the run, and by the crash
     // handler); nothing when not recording.
     void WriteDemoFile();
     // Ends the demo being recorded with a filler event, so that a replay runs up to the last
@@ -118,7 +121,7 @@ public:
     // For the crash handler: when recording, the filler event and the demo file; returns the
     // demo's path, or "" when nothing was recorded.
     std::string SaveDemoForCrashReport() override;
-    // Reads the demo file mDemoPath for playback; on failure the message tells why.
+    // Reads the demo file for playback; on failure the message tells why.
     [[nodiscard]] bool ReadDemoHeader(std::string& message);
     // The demo player: performs the recorded events due at the current update count.
     void PlayDemoEvents();
@@ -130,8 +133,8 @@ public:
     void SyncDemoBool(bool& flag);
 
     // The outcomes of web transfers, kept in the demo stream.
-    bool IsRecordingTransfers() const override { return mRecording; }
-    bool IsReplayingTransfers() const override { return mPlaying; }
+    bool IsRecordingTransfers() const override { return mDemo.IsRecording(); }
+    bool IsReplayingTransfers() const override { return mDemo.IsPlaying(); }
     void RecordTransferOutcome(uint32_t number, int result, const std::string& content) override;
     bool ReplayTransferOutcome(uint32_t number, int& result, std::string& content) override;
 
@@ -227,7 +230,7 @@ public:
     // A file the crash report sends instead of the demo recording; none by default.
     void GetCrashAttachment(std::string& /*path*/) override {}
     // What else the crash handler asks: whether a demo is replayed, and ending the demo.
-    bool IsReplayingDemo() const override { return mPlaying; }
+    bool IsReplayingDemo() const override { return mDemo.IsPlaying(); }
     void StopDemo() override;
     virtual bool DrawFrame();
     virtual void PresentFrame();
@@ -407,20 +410,6 @@ public:
     bool mAllowMaximize = false;
     bool mAllowMonitorPowerDown = true;
 
-    // Demo recording and playback, switched on from the command line.
-    std::string mDemoPrefix = "ravixapp";
-    std::string mDemoPath = "ravixapp.dmo";
-    bool mRecording = false;
-    bool mPlaying = false;
-    // Playback: the update count at the end of the recording, its markers, and the playback
-    // controls (fast-forward to mJumpTarget or to the end, one step, pause).
-    uint32_t mRecordedLength = 0;
-    std::vector<DemoMarker> mMarkers;
-    int mJumpTarget = 0;
-    bool mRunToEnd = false;
-    bool mStepOnce = false;
-    bool mPlaybackPaused = false;
-
     // Loading tasks, kept by the loading thread's body, read by GetLoadingProgress.
     std::atomic<int> mLoadingTasksTotal = 0;
     std::atomic<int> mLoadingTasksDone = 0;
@@ -501,17 +490,11 @@ private:
     // A key pressed: Alt+Enter switches the screen mode, developer keys act, others reach the
     // widgets.
     void DeliverKeyDown(int key, bool altEnter);
-    // Demo (RavixAppDemo.cpp, RavixAppDemoControls.cpp).
-    void RecordDemoEvent(DemoEvent event);
-    void RecordDemoMessage(const PlatformMessage& message);
-    // A relative move from a known position when both offsets fit, else an absolute one.
-    void RecordPointerMove(std::optional<Point> from, Point to);
-    // The next recorded event, read ahead; null at the end of the stream.
-    const DemoEvent* PeekDemoEvent();
-    // Takes the next event when it is due now and is the command; otherwise leaves it.
-    bool TakeDemoEvent(int command, DemoEvent& event);
-    bool IsDemoEventDue();
-    void PerformDemoEvent(const DemoEvent& event);
+    // Demo (RavixAppDemo.cpp, RavixAppDemoControls.cpp): what the demo session asks.
+    int DemoUpdateCount() const override { return UpdateCount(); }
+    bool IsDemoClosing() const override { return mClosing; }
+    bool IsDemoShuttingDown() const override { return mShuttingDown; }
+    void PerformDemoEvent(const DemoEvent& event) override;
     void ReadDemoDisplayRecord();
     // Fast-forward to the jump target; true when it took the pass (result: RunFrame's).
     bool RunDemoFastForward(float updatesPerFrame, bool& result);
@@ -639,12 +622,9 @@ private:
     std::atomic<int> mReplayMouseY = 0;
     bool mPointerKnown = false; // false at first and after the pointer left the window
 
-    // Demo recording and playback.
-    DemoStream mEventStream;
-    std::optional<DemoEvent> mNextEvent; // read ahead by the player
-    int mEventCount = 0;                 // events read
-    bool mRecordedLoadDone = false;      // the recorded loading-complete point was reached
-    bool mJumpMuted = false;             // silenced for a fast-forward
+    // Demo recording and playback; the fast-forward and the playback controls' state.
+    DemoSession mDemo{*this};
+    bool mJumpMuted = false; // silenced for a fast-forward
     int64_t mLastFastForwardDraw = -1;
     double mKeptMusicLevel = 0; // the playback mute toggle's kept levels
     double mKeptEffectsLevel = 0;

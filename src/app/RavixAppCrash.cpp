@@ -28,17 +28,16 @@ std::string RavixAppBase::DescribeSession() {
 }
 
 std::string RavixAppBase::SaveDemoForCrashReport() {
-    if (!mRecording) {
+    if (!mDemo.IsRecording()) {
         return "";
     }
     WriteDemoFillerEvent();
     WriteDemoFile();
-    return mDemoPath;
+    return mDemo.Path();
 }
 
 void RavixAppBase::StopDemo() {
-    mRecording = false;
-    mPlaying = false;
+    mDemo.SetMode(DemoSession::Mode::Off);
 }
 
 void RavixAppBase::RefreshCrashContext() {

@@ -95,7 +95,7 @@ void RavixAppBase::EndSingleStep() {
 }
 
 bool RavixAppBase::RefreshPacingActive() const {
-    return !mPlaying && mRefreshPacing && !mLastDrawWasEmpty && !mRefreshPacingBroken &&
+    return !mDemo.IsPlaying() && mRefreshPacing && !mLastDrawWasEmpty && !mRefreshPacingBroken &&
            !mWindowedNow;
 }
 
@@ -119,7 +119,7 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
     if (RunDemoFastForward(updatesPerFrame, fastForwardResult)) {
         return fastForwardResult;
     }
-    if (mPlaying && (mPlaybackPaused || mPlaybackBox != nullptr)) {
+    if (mDemo.IsHeld()) {
         // A paused demo (or one waiting for a playback box) draws what changed and waits for
         // its controls without spinning.
         if (!allowSleep) {
@@ -254,7 +254,7 @@ void RavixAppBase::ResetTiming() {
 // When a second's worth of updates keeps taking 800 ms or less, the display does not wait for
 // its refresh (a driver without vertical sync): updates then follow the clock for good.
 void RavixAppBase::RunStallDetector() {
-    if (mPlaying || mSpeedFactor != 1.0) {
+    if (mDemo.IsPlaying() || mSpeedFactor != 1.0) {
         return;
     }
     if (++mStallUpdates < (mUpdateInterval + 999) / mUpdateInterval) {
@@ -274,20 +274,19 @@ bool RavixAppBase::TryAdvanceUpdate() {
     if (mIdlePaused) {
         return false;
     }
-    if (mPlaying) {
+    if (mDemo.IsPlaying()) {
         // Loading completes where it did in the recording, and the events recorded before
         // this update run first.
-        if (mLoadingThreadFinished && !mLoadingComplete && mRecordedLoadDone) {
+        const bool recordedLoadDone = mDemo.RecordedLoadDone();
+        if (mLoadingThreadFinished && !mLoadingComplete && recordedLoadDone) {
             MarkLoadingComplete();
         }
-        if (mLoadingComplete != mRecordedLoadDone || IsDemoEventDue()) {
+        if (mLoadingComplete != recordedLoadDone || mDemo.IsDemoEventDue()) {
             return false;
         }
     } else if (mLoadingThreadFinished && !mLoadingComplete) {
         MarkLoadingComplete();
-        if (mRecording) {
-            RecordDemoEvent({.mCommand = kDemoLoadingComplete});
-        }
+        mDemo.RecordDemoEvent({.mCommand = kDemoLoadingComplete});
     }
     AdvanceUpdate();
     return true;
@@ -459,7 +458,8 @@ void RavixAppBase::RunCursorThread() {
         // During playback the recorded position (on the logical screen) stands in for the
         // system cursor.
         bool known = true;
-        if (mPlaying) {
+        const bool replaying = mDemo.IsPlaying();
+        if (replaying) {
             x = mReplayMouseX;
             y = mReplayMouseY;
         } else {
@@ -471,7 +471,7 @@ void RavixAppBase::RunCursorThread() {
             // The software cursor moves with the next present: only the main thread may show
             // frames, and the main loop presents within a pass when the cursor is dirty.
             std::lock_guard lock(mDisplay->Lock());
-            Point position = mPlaying ? Point{x, y} : mWidgets->MapPointer(x, y);
+            Point position = replaying ? Point{x, y} : mWidgets->MapPointer(x, y);
             mDisplay->SetCursorPos(position.mX, position.mY);
             if (mDisplay->GetCursorImage() != nullptr) {
                 mCursorDirty = true;

@@ -64,7 +64,7 @@ TEST(AppLifecycle, RunsAndKeepsItsSettingsBetweenRuns) {
         struct stat folder {};
         ASSERT_EQ(stat(app.mDataFolder.c_str(), &folder), 0);
         EXPECT_EQ(folder.st_mode & S_IWOTH, 0u);
-        EXPECT_EQ(app.mDemoPath, app.mDataFolder + "ravixapp.dmo");
+        EXPECT_EQ(app.Demo().Path(), app.mDataFolder + "ravixapp.dmo");
 
         app.Run();
         EXPECT_TRUE(app.mClosing);
