@@ -62,7 +62,7 @@ RavixAppBase::RavixAppBase(std::unique_ptr<Platform> platform) : mPlatform(std::
     mStartTick = Now();
     mConstructionTick = mStartTick;
     mMainThreadNumber = gettid();
-    mLastStallCheck = mStartTick;
+    mScheduler = FrameScheduler(mStartTick);
     SetString("DIALOG_BUTTON_OK", "OK");
     SetString("DIALOG_BUTTON_CANCEL", "CANCEL");
     SetString("UPDATE_CHECK_TITLE", "Update Check");

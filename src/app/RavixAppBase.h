@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FrameScheduler.h"
 #include "app/SettingsStore.h"
 #include "audio/MusicInterface.h"
 #include "audio/SoundManager.h"
@@ -46,13 +47,13 @@ class WidgetManager;
 //
 // The source is split by concern: RavixAppBase.cpp (construction, strings, volumes, message
 // boxes, shutdown), RavixAppInitialize.cpp (Initialize, Run), RavixAppCommandLine.cpp,
-// RavixAppSettings.cpp, RavixAppMainLoop.cpp (passes, scheduler, drawing, threads, deferred
-// deletion, idle pause), RavixAppMessages.cpp (window messages and the deferred queue),
+// RavixAppSettings.cpp, RavixAppMainLoop.cpp (passes, drawing, threads, deferred deletion, idle
+// pause; the frame scheduling itself is the FrameScheduler it owns), RavixAppMessages.cpp (window messages and the deferred queue),
 // RavixAppInput.cpp (queued messages turned into the widget manager's input calls, developer
 // keys), RavixAppWindow.cpp (the main window, the display, screen modes, activity, cursors),
 // RavixAppWidgets.cpp (the widget manager's hooks and the registered images),
-// RavixAppDialogs.cpp (dialogs and the message box shown as one), RavixAppDemo.cpp (demo
-// recording and playback), RavixAppDemoControls.cpp (the playback controls and their boxes) and
+// RavixAppDialogs.cpp (dialogs and the message box shown as one), RavixAppDemo.cpp (the front
+// of the DemoSession it owns, and replayed input performed on the widgets), RavixAppDemoControls.cpp (the playback controls and their boxes) and
 // RavixAppCrash.cpp (what the crash handler asks of the application).
 //
 // It hears the buttons of the dialogs it keeps: a dialog's button 1000 arrives as button id
@@ -343,7 +344,7 @@ public:
     bool AreSettingsRead() const { return mSettingsRead; }
     bool IsIdlePaused() const { return mIdlePaused; }
     int64_t StartTick() const { return mStartTick; }
-    double TimeAccumulator() const { return mTimeAccumulator; }
+    double TimeAccumulator() const { return mScheduler.TimeAccumulator(); }
     // Developer single stepping: one update and draw, then frozen until the next step.
     void StepOnce() { mSingleStep = SingleStep::StepOnce; }
     void EndSingleStep();
@@ -555,19 +556,8 @@ private:
     std::atomic<bool> mShutdownRequested = false;
 
     // Scheduler.
-    int mLoopPhase = 0; // 0 messages, 1 update check, 2 further updates, 3 draw or sleep
-    int mUpdatesSinceDraw = 0;
-    bool mUpdatedSinceDraw = false;
-    bool mLastDrawWasEmpty = false;
-    double mTimeAccumulator = 0;
-    int64_t mLastAccumulatorStep = 0;
-    bool mAccumulatorStarted = false;
-    double mFractionalAccumulator = 0;
+    FrameScheduler mScheduler{0};
     std::atomic<int64_t> mLastPresentTime = 0; // read by the cursor thread
-    int64_t mNextDrawTime = 0;
-    int mStallUpdates = 0;
-    int mStallStrikes = 0;
-    int64_t mLastStallCheck = 0;
     SingleStep mSingleStep = SingleStep::Off;
     int mPassDepth = 0;
     bool mDrawing = false;

@@ -74,7 +74,7 @@ bool RavixAppBase::RunDemoFastForward(float updatesPerFrame, bool& result) {
     if (mLastFastForwardDraw < 0) {
         mLastFastForwardDraw = Now();
     }
-    mLoopPhase = 3; // the player runs in the next pass
+    mScheduler.SetPhase(LoopPhase::DrawOrSleep); // the player runs in the next pass
     while (IsFastForwarding()) {
         ResetTiming();
         if (!TryAdvanceUpdate()) {

@@ -138,7 +138,7 @@ void RavixAppBase::Run() {
     mInMainLoop = true;
     ResetTiming();
     mLastTimerTick = runStart;
-    mLastStallCheck = runStart;
+    mScheduler.RestartStallCheck(runStart);
     RunMainLoop();
     SweepDeferredDeletes();
     mInMainLoop = false;
