@@ -365,18 +365,14 @@ public:
     double mMusicLevel = 0.85;
     double mEffectsLevel = 0.85;
     int mSilenceDepth = 0;
-    int mAutoSilenceDepth = 0;
-    bool mSilenceWhenInactive = true;
 
     // Display mode.
     bool mWantWindowed = true;
     bool mWindowedNow = true;
     bool mFullScreenForced = false;
     bool mFullScreenFailed = false;
-    bool mDesktopModeChanged = false;
 
-    // Timing: updates of mUpdateInterval ms, game time against real time, refresh pacing.
-    int mUpdateInterval = 10;
+    // Timing: game time against real time, refresh pacing.
     double mSpeedFactor = 1.0;
     bool mRefreshPacing = false;
     int mRefreshRate = 100;
@@ -385,31 +381,21 @@ public:
 
     bool mSingleInstance = true;
     bool mSilent = false;
-    bool mFModMusic = false;
     bool mAutoStartLoader = true;
     bool mScreenSaverMode = false;
     std::atomic<bool> mShuttingDown = false;
-    bool mLeaveLoop = false;
-    bool mActive = true;
     bool mIconic = false;
 
     // Window and input state.
     int mCursorNumber = 0;
     static constexpr int kCursorCount = 13;
-    std::array<Image*, kCursorCount> mCursorImages{};
     std::optional<SystemCursor> mCursorOverride; // replaces the numbered system cursors
     bool mCustomCursors = false;
     std::atomic<bool> mCursorDirty = false; // the software cursor changed since the last present
     bool mMouseInWindow = false;
-    bool mCtrlDown = false;
     bool mAltDown = false;
-    bool mWindowDisabled = false;
-    bool mPopupShowing = false;
     bool mClosing = false;
-    bool mWindowHidden = false;
     bool mDebugKeys = false; // developer keys, toggled by Ctrl+Alt+D
-    bool mAllowMaximize = false;
-    bool mAllowMonitorPowerDown = true;
 
     // Loading tasks, kept by the loading thread's body, read by GetLoadingProgress.
     std::atomic<int> mLoadingTasksTotal = 0;
@@ -523,6 +509,23 @@ private:
     void PrintStatistics(int64_t runStart);
     void MarkLoadingComplete();
     void JoinThreads();
+
+    // Settings no subclass or caller reaches.
+    int mUpdateInterval = 10; // ms of game time per update
+    int mAutoSilenceDepth = 0; // the automatic ones among the nested mute requests
+    bool mSilenceWhenInactive = true;
+    bool mDesktopModeChanged = false;
+    bool mFModMusic = false;
+    bool mAllowMaximize = false;
+    bool mAllowMonitorPowerDown = true;
+    // Loop, window and input state.
+    bool mLeaveLoop = false;
+    bool mActive = true;
+    std::array<Image*, kCursorCount> mCursorImages{};
+    bool mCtrlDown = false;
+    bool mWindowDisabled = false;
+    bool mPopupShowing = false;
+    bool mWindowHidden = false;
 
     std::unique_ptr<Platform> mPlatform;
     ImageRegistry mImages;                 // before every image made with the application
