@@ -48,12 +48,13 @@ class WidgetManager;
 // The source is split by concern: RavixAppBase.cpp (construction, strings, volumes, message
 // boxes, shutdown), RavixAppInitialize.cpp (Initialize, Run), RavixAppCommandLine.cpp,
 // RavixAppSettings.cpp, RavixAppMainLoop.cpp (passes, drawing, threads, deferred deletion, idle
-// pause; the frame scheduling itself is the FrameScheduler it owns), RavixAppMessages.cpp (window messages and the deferred queue),
-// RavixAppInput.cpp (queued messages turned into the widget manager's input calls, developer
-// keys), RavixAppWindow.cpp (the main window, the display, screen modes, activity, cursors),
-// RavixAppWidgets.cpp (the widget manager's hooks and the registered images),
-// RavixAppDialogs.cpp (dialogs and the message box shown as one), RavixAppDemo.cpp (the front
-// of the DemoSession it owns, and replayed input performed on the widgets), RavixAppDemoControls.cpp (the playback controls and their boxes) and
+// pause; the frame scheduling itself is the FrameScheduler it owns), RavixAppMessages.cpp
+// (window messages and the deferred queue), RavixAppInput.cpp (queued messages turned into the
+// widget manager's input calls, developer keys), RavixAppWindow.cpp (the main window, the
+// display, screen modes, activity, cursors), RavixAppWidgets.cpp (the widget manager's hooks and
+// the registered images), RavixAppDialogs.cpp (dialogs and the message box shown as one),
+// RavixAppDemo.cpp (the front of the DemoSession it owns, and replayed input performed on the
+// widgets), RavixAppDemoControls.cpp (the playback controls and their boxes) and
 // RavixAppCrash.cpp (what the crash handler asks of the application).
 //
 // It hears the buttons of the dialogs it keeps: a dialog's button 1000 arrives as button id
@@ -511,7 +512,7 @@ private:
     void JoinThreads();
 
     // Settings no subclass or caller reaches.
-    int mUpdateInterval = 10; // ms of game time per update
+    int mUpdateInterval = 10;  // ms of game time per update
     int mAutoSilenceDepth = 0; // the automatic ones among the nested mute requests
     bool mSilenceWhenInactive = true;
     bool mDesktopModeChanged = false;

@@ -161,9 +161,8 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
             if (updatesSinceDraw < std::ceil(speed * 10) || !mLoadingComplete) {
                 double threshold = frameInterval;
                 if (paced) {
-                    threshold = mScheduler.UpdatedSinceDraw()
-                                    ? static_cast<int>(frameInterval * 0.75)
-                                    : 0;
+                    threshold =
+                        mScheduler.UpdatedSinceDraw() ? static_cast<int>(frameInterval * 0.75) : 0;
                 }
                 if (threshold <= mScheduler.TimeAccumulator()) {
                     RunStallDetector();

@@ -12,11 +12,11 @@ namespace ravix {
 // On a fault the handler builds the report (exception, module, logical address, stack trace,
 // registers, system lines, the application's session text) into fixed buffers and writes it to
 // "crash.txt" in the application's data folder (the working directory before the application
-// has published one). Then, with an application (CrashHost), it hides the window and silences the sound,
-// writes the demo being recorded and asks the application for its attachment. It starts the
-// reporter process (this program again, in the mode chosen by kCrashReportVariable), which shows
-// the report, copies it to the clipboard and may send it; waits for it; prints one line naming
-// crash.txt on stderr and ends the process with the fault's signal.
+// has published one). Then, with an application (CrashHost), it hides the window and silences
+// the sound, writes the demo being recorded and asks the application for its attachment. It
+// starts the reporter process (this program again, in the mode chosen by kCrashReportVariable),
+// which shows the report, copies it to the clipboard and may send it; waits for it; prints one
+// line naming crash.txt on stderr and ends the process with the fault's signal.
 void InstallCrashHandler();
 // Restores the handlers (and the main thread's alternate stack) that were there before.
 void RemoveCrashHandler();

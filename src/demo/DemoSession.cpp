@@ -212,8 +212,8 @@ bool DemoSession::ReplaySettingRead(size_t maxLength, bool& read, uint32_t& type
         return false;
     }
     DemoEvent recorded;
-    read = !mHost.IsDemoClosing() && TakeDemoEvent(kDemoSettingsRead, recorded) &&
-           recorded.mFlag && recorded.mBytes.size() <= maxLength;
+    read = !mHost.IsDemoClosing() && TakeDemoEvent(kDemoSettingsRead, recorded) && recorded.mFlag &&
+           recorded.mBytes.size() <= maxLength;
     if (read) {
         type = recorded.mNumber;
         bytes = std::move(recorded.mBytes);
@@ -235,8 +235,8 @@ bool DemoSession::ReplaySettingWrite(bool& written) {
         return false;
     }
     DemoEvent recorded;
-    written = mHost.IsDemoClosing() ||
-              (TakeDemoEvent(kDemoSettingsWrite, recorded) && recorded.mFlag);
+    written =
+        mHost.IsDemoClosing() || (TakeDemoEvent(kDemoSettingsWrite, recorded) && recorded.mFlag);
     return true;
 }
 
