@@ -1,7 +1,6 @@
 // A demo session against a scripted host: what one session records, another replays at the
 // recorded updates, handing outcomes back to the operations that wrote them.
 
-#include "base/Buffer.h"
 #include "demo/DemoSession.h"
 #include "platform/PlatformMessage.h"
 
@@ -64,6 +63,18 @@ protected:
         ASSERT_TRUE(session.WriteDemoFile(4321, "1.0 test"));
     }
 
+    // A session replaying the recording to the host, its header read.
+    DemoSession Replay(ScriptedHost& host) {
+        DemoSession session(host);
+        session.SetMode(DemoSession::Mode::Playing);
+        session.SetPath(mPath);
+        int64_t startTick = 0;
+        std::string message;
+        EXPECT_TRUE(session.ReadDemoHeader("1.0 test", startTick, message)) << message;
+        EXPECT_EQ(startTick, 4321);
+        return session;
+    }
+
     std::string mPath;
 };
 
@@ -72,13 +83,7 @@ protected:
 TEST_F(DemoSessionTest, ARecordedSessionReplaysItsInputAndOutcomesAtTheRecordedUpdates) {
     Record();
     ScriptedHost host;
-    DemoSession session(host);
-    session.SetMode(DemoSession::Mode::Playing);
-    session.SetPath(mPath);
-    int64_t startTick = 0;
-    std::string message;
-    ASSERT_TRUE(session.ReadDemoHeader("1.0 test", startTick, message)) << message;
-    EXPECT_EQ(startTick, 4321);
+    DemoSession session = Replay(host);
     EXPECT_EQ(session.RecordedLength(), 8u);
 
     host.mUpdate = 1;
@@ -127,12 +132,7 @@ TEST_F(DemoSessionTest, ARecordedSessionReplaysItsInputAndOutcomesAtTheRecordedU
 TEST_F(DemoSessionTest, APlaybackBoxOrAPauseHoldsTheReplay) {
     Record();
     ScriptedHost host;
-    DemoSession session(host);
-    session.SetMode(DemoSession::Mode::Playing);
-    session.SetPath(mPath);
-    int64_t startTick = 0;
-    std::string message;
-    ASSERT_TRUE(session.ReadDemoHeader("1.0 test", startTick, message)) << message;
+    DemoSession session = Replay(host);
     host.mUpdate = 3;
 
     session.SetBoxOpen(true);
@@ -172,12 +172,7 @@ TEST_F(DemoSessionTest, OutsideItsModeTheSessionStaysOutOfTheWay) {
     EXPECT_FALSE(off.ReplaySettingWrite(written));
 
     Record();
-    DemoSession closing(host);
-    closing.SetMode(DemoSession::Mode::Playing);
-    closing.SetPath(mPath);
-    int64_t startTick = 0;
-    std::string message;
-    ASSERT_TRUE(closing.ReadDemoHeader("1.0 test", startTick, message)) << message;
+    DemoSession closing = Replay(host);
     host.mUpdate = 5;
     host.mClosing = true;
     clock = "live";
