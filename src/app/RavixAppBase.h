@@ -346,6 +346,15 @@ public:
     bool IsIdlePaused() const { return mIdlePaused; }
     int64_t StartTick() const { return mStartTick; }
     double TimeAccumulator() const { return mScheduler.TimeAccumulator(); }
+    // State the application keeps to itself, for those who watch it.
+    bool IsClosing() const { return mClosing; }
+    int SilenceDepth() const { return mSilenceDepth; }
+    bool IsIconic() const { return mIconic; }
+    bool IsAltDown() const { return mAltDown; }
+    bool IsRefreshPacingBroken() const { return mRefreshPacingBroken; }
+    bool WaitsForRefresh() const { return mWaitForRefresh; }
+    int GetCursorNumber() const { return mCursorNumber; }
+    bool HasCustomCursors() const { return mCustomCursors; }
     // Developer single stepping: one update and draw, then frozen until the next step.
     void StepOnce() { mSingleStep = SingleStep::StepOnce; }
     void EndSingleStep();
@@ -362,10 +371,9 @@ public:
     int mWindowX = -1;
     int mWindowY = -1;
 
-    // Volumes, 0..1, and nested mute requests (the second depth counts automatic ones).
+    // Volumes, 0..1.
     double mMusicLevel = 0.85;
     double mEffectsLevel = 0.85;
-    int mSilenceDepth = 0;
 
     // Display mode.
     bool mWantWindowed = true;
@@ -377,25 +385,18 @@ public:
     double mSpeedFactor = 1.0;
     bool mRefreshPacing = false;
     int mRefreshRate = 100;
-    bool mRefreshPacingBroken = false;
-    bool mWaitForRefresh = false;
 
     bool mSingleInstance = true;
     bool mSilent = false;
     bool mAutoStartLoader = true;
     bool mScreenSaverMode = false;
     std::atomic<bool> mShuttingDown = false;
-    bool mIconic = false;
 
     // Window and input state.
-    int mCursorNumber = 0;
     static constexpr int kCursorCount = 13;
     std::optional<SystemCursor> mCursorOverride; // replaces the numbered system cursors
-    bool mCustomCursors = false;
     std::atomic<bool> mCursorDirty = false; // the software cursor changed since the last present
     bool mMouseInWindow = false;
-    bool mAltDown = false;
-    bool mClosing = false;
     bool mDebugKeys = false; // developer keys, toggled by Ctrl+Alt+D
 
     // Loading tasks, kept by the loading thread's body, read by GetLoadingProgress.
@@ -511,7 +512,7 @@ private:
     void MarkLoadingComplete();
     void JoinThreads();
 
-    // Settings no subclass or caller reaches.
+    // Settings and state no subclass or caller reaches (some are shown by the accessors above).
     int mUpdateInterval = 10;  // ms of game time per update
     int mAutoSilenceDepth = 0; // the automatic ones among the nested mute requests
     bool mSilenceWhenInactive = true;
@@ -519,7 +520,18 @@ private:
     bool mFModMusic = false;
     bool mAllowMaximize = false;
     bool mAllowMonitorPowerDown = true;
+    // Nested mute requests (the second depth counts the automatic ones).
+    int mSilenceDepth = 0;
+    // Refresh pacing found not to hold (the stall detector), and presents that wait for the
+    // refresh in a window.
+    bool mRefreshPacingBroken = false;
+    bool mWaitForRefresh = false;
     // Loop, window and input state.
+    bool mIconic = false;
+    int mCursorNumber = 0;
+    bool mCustomCursors = false;
+    bool mAltDown = false;
+    bool mClosing = false; // the window was closed (by the user or a replayed close)
     bool mLeaveLoop = false;
     bool mActive = true;
     std::array<Image*, kCursorCount> mCursorImages{};

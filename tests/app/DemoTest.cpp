@@ -202,7 +202,7 @@ TEST_F(DemoTest, AReplayGivesEveryWidgetTheRecordedCallsAndNumbers) {
     EXPECT_EQ(replay.mApp.StartTick(), kRecordStart);
     replay.mApp.Run();
     EXPECT_EQ(replay.Calls(), recorded);
-    EXPECT_TRUE(replay.mApp.mClosing);
+    EXPECT_TRUE(replay.mApp.IsClosing());
 }
 
 TEST_F(DemoTest, PointerMovesAreWrittenRelativeWhenSmallAndNotAtAllWhenRepeated) {
@@ -310,7 +310,7 @@ TEST_F(DemoTest, JumpingToTheEndFastForwardsWithTheSameCalls) {
     EXPECT_EQ(replay.Calls(), recorded);
     // The 2.5 recorded seconds ran without waiting for the clock, and muted.
     EXPECT_LT(replay.mApp.Now() - start, 100);
-    EXPECT_EQ(replay.mApp.mSilenceDepth, 0);
+    EXPECT_EQ(replay.mApp.SilenceDepth(), 0);
 }
 
 TEST_F(DemoTest, PauseStopsTheReplayAndSingleStepsRunOneUpdate) {
@@ -479,5 +479,5 @@ TEST_F(DemoTest, PlaybackBoxesSetTheJumpTargetWhileTheReplayWaits) {
     EXPECT_GE(app.UpdateCount(), 100);
     EXPECT_LE(app.UpdateCount(), 103);
     app.Run();
-    EXPECT_TRUE(app.mClosing);
+    EXPECT_TRUE(app.IsClosing());
 }
