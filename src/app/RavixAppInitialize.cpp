@@ -1,12 +1,12 @@
 #include "app/RavixAppBase.h"
 
-#include "app/HTTPTransfer.h"
 #include "audio/ALDevice.h"
 #include "audio/ALMusicInterface.h"
 #include "audio/ALSoundManager.h"
 #include "base/Random.h"
 #include "base/Rect.h"
 #include "files/PakInterface.h"
+#include "net/HTTPTransfer.h"
 #include "platform/XdgFolders.h"
 #include "widgets/WidgetManager.h"
 
@@ -41,10 +41,10 @@ void RavixAppBase::Initialize() {
         OnAlreadyRunning();
     }
     mStartTick = Now();
-    if (mPlaying) {
+    if (mDemo.IsPlaying()) {
         std::string message;
         if (!ReadDemoHeader(message)) {
-            mPlaying = false;
+            mDemo.SetMode(DemoSession::Mode::Off);
             ShowFatalError(message);
             QuitProcess(0);
         }
@@ -53,7 +53,7 @@ void RavixAppBase::Initialize() {
     // a replay draws the same numbers.
     gRandom.Seed(static_cast<uint32_t>(mStartTick));
     // Web transfers are numbered from the start of the run for the same reason.
-    if (mRecording || mPlaying) {
+    if (mDemo.GetMode() != DemoSession::Mode::Off) {
         HTTPTransfer::RestartNumbering();
     }
     // The window layer creates the hidden window and the built-in cursors here.
@@ -67,7 +67,7 @@ void RavixAppBase::Initialize() {
         mFullScreenForced = true;
     }
     CreateMainWindow();
-    if (mPlaying) {
+    if (mDemo.IsPlaying()) {
         ReadDemoDisplayRecord();
     }
     if (!mSounds) {
@@ -122,7 +122,7 @@ void RavixAppBase::MakeDataFolder() {
                                      std::filesystem::perm_options::remove, ignored);
     }
     mDataFolder = folder.string() + "/";
-    mDemoPath = MakeDemoPathAbsolute(mDemoPath);
+    mDemo.SetPath(MakeDemoPathAbsolute(mDemo.Path()));
 }
 
 void RavixAppBase::Run() {
@@ -138,7 +138,7 @@ void RavixAppBase::Run() {
     mInMainLoop = true;
     ResetTiming();
     mLastTimerTick = runStart;
-    mLastStallCheck = runStart;
+    mScheduler.RestartStallCheck(runStart);
     RunMainLoop();
     SweepDeferredDeletes();
     mInMainLoop = false;

@@ -65,11 +65,11 @@ void GameApp::Initialize() {
         return;
     }
     if (mEndWithDemo) {
-        if (!mPlaying) {
+        if (!Demo().IsPlaying()) {
             FailStart("-headless replays a demo: give it with -play -demofile=FILE.");
         }
         // As fast as the machine allows, to the end of the recording.
-        mRunToEnd = true;
+        Demo().Controls().mRunToEnd = true;
     }
     CheckLevelsFile();
     LoadResourceManifest();
@@ -183,9 +183,9 @@ void GameApp::OnShutdownBegins() {
 
 bool GameApp::RunFrame(bool allowSleep) {
     const bool result = RavixAppBase::RunFrame(allowSleep);
-    // The fast-forward clears mRunToEnd once every recorded event has run and the recorded
-    // length is reached: a headless replay ends there.
-    if (mEndWithDemo && mPlaying && !mRunToEnd && !mShuttingDown) {
+    // The fast-forward clears the run to the end once every recorded event has run and the
+    // recorded length is reached: a headless replay ends there.
+    if (mEndWithDemo && Demo().IsPlaying() && !Demo().Controls().mRunToEnd && !mShuttingDown) {
         BeginShutdown();
     }
     return result;

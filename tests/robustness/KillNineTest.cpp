@@ -7,11 +7,11 @@
 #include "DemoRecording.h"
 #include "ProgramRun.h"
 
-#include "app/DemoFile.h"
 #include "app/SettingsStore.h"
+#include "demo/DemoFile.h"
+#include "files/AtomicFile.h"
 #include "game/Board.h"
 #include "game/SaveFiles.h"
-#include "files/AtomicFile.h"
 
 #include <algorithm>
 #include <array>
