@@ -1,6 +1,5 @@
 #include "game/Board.h"
 
-#include "game/Card.h"
 #include "game/GameApp.h"
 #include "game/GameResources.h"
 #include "game/Level.h"

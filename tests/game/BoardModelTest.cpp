@@ -3,6 +3,7 @@
 
 #include "game/BoardModel.h"
 #include "game/Card.h"
+#include "game/GameFlowSupport.h"
 #include "game/GameTestSupport.h"
 #include "game/Level.h"
 #include "game/Renderer.h"
@@ -42,19 +43,9 @@ protected:
     }
     // Indices of three cards of the game that score together, not all solved.
     static std::array<size_t, 3> ScoringTriple(const BoardModel& model) {
-        const auto& cards = model.Cards();
-        for (size_t a = 0; a < cards.size(); ++a) {
-            for (size_t b = a + 1; b < cards.size(); ++b) {
-                for (size_t c = b + 1; c < cards.size(); ++c) {
-                    if (!(cards[a]->mSolved && cards[b]->mSolved && cards[c]->mSolved) &&
-                        BoardModel::ScoreTriple(*cards[a], *cards[b], *cards[c]) > 0) {
-                        return {a, b, c};
-                    }
-                }
-            }
-        }
-        ADD_FAILURE() << "no scoring triple left";
-        return {0, 1, 2};
+        const std::optional<std::array<size_t, 3>> triple = testing::FindScoringTriple(model);
+        EXPECT_TRUE(triple.has_value()) << "no scoring triple left";
+        return triple.value_or(std::array<size_t, 3>{0, 1, 2});
     }
 
     Renderer mRenderer;

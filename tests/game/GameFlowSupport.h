@@ -83,10 +83,10 @@ public:
     }
 };
 
-// Three cards of the board that score together and are not all solved yet (indices into its
-// cards), or none when the board has no such triple left.
-inline std::optional<std::array<size_t, 3>> FindScoringTriple(const Board& board) {
-    const auto& cards = board.Model().Cards();
+// Three cards of the game that score together and are not all solved yet (indices into its
+// cards), or none when the game has no such triple left.
+inline std::optional<std::array<size_t, 3>> FindScoringTriple(const BoardModel& game) {
+    const auto& cards = game.Cards();
     const size_t count = cards.size();
     for (size_t a = 0; a < count; ++a) {
         for (size_t b = a + 1; b < count; ++b) {
@@ -102,6 +102,10 @@ inline std::optional<std::array<size_t, 3>> FindScoringTriple(const Board& board
         }
     }
     return std::nullopt;
+}
+
+inline std::optional<std::array<size_t, 3>> FindScoringTriple(const Board& board) {
+    return FindScoringTriple(board.Model());
 }
 
 // Picks the three cards by clicking their centres, then waits until the board takes clicks
