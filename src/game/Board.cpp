@@ -127,7 +127,8 @@ void Board::MouseMove(int x, int y) {
 }
 
 void Board::MouseUp(int /*x*/, int /*y*/, int button, int /*clicks*/) {
-    const BoardModel::ClickResult result = mModel->Click(button == kButtonLeft);
+    const BoardModel::ClickResult result = mModel->Click(
+        button == kButtonLeft ? BoardModel::MouseButton::Left : BoardModel::MouseButton::Other);
     switch (result.mAction) {
     case BoardModel::ClickAction::NextGame:
         mApp->PlayEffect(SOUND_BTN);

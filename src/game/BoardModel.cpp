@@ -201,7 +201,7 @@ void BoardModel::Deal() {
 
 // Clicks -------------------------------------------------------------------------------------
 
-BoardModel::ClickResult BoardModel::Click(bool primary) {
+BoardModel::ClickResult BoardModel::Click(MouseButton button) {
     ClickResult result;
     if (mPaused) {
         mPaused = false;
@@ -212,7 +212,7 @@ BoardModel::ClickResult BoardModel::Click(bool primary) {
     } else if (mShowHelp) {
         mShowHelp = false;
         result.mAction = ClickAction::HelpClosed;
-    } else if (mResultDelay == 0 && primary) {
+    } else if (mResultDelay == 0 && button == MouseButton::Left) {
         PickCards(result.mPick);
         result.mAction = ClickAction::Picked;
     }

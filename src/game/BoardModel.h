@@ -57,6 +57,8 @@ public:
         int mBonusX = 0;
         int mBonusY = 0;
     };
+    // The mouse button released: only the left one picks cards.
+    enum class MouseButton { Left, Other };
     enum class ClickAction { Ignored, Resumed, NextGame, HelpClosed, Picked };
     struct ClickResult {
         ClickAction mAction = ClickAction::Ignored;
@@ -79,14 +81,14 @@ public:
     // when it has no cards or is too large to deal.
     [[nodiscard]] static long long DealtCardCount(const Level& level);
 
-    // A release of a mouse button over the board (primary: the left one): resumes a paused
-    // game, starts the next game after a won one, closes the help picture, or picks the cards
-    // under the pointer and judges a third pick.
-    ClickResult Click(bool primary);
-    // One update (100 per second) of a game that is not paused: turns failed picks back, finds
-    // the cards under the pointer, ends a won game (deletes the saved game, records the top
-    // scores, lets the cards vanish), animates the cards, counts one pending point, advances the
-    // clock and runs the hints. True when the game was won in this update.
+    // A release of a mouse button over the board: resumes a paused game, starts the next game
+    // after a won one, closes the help picture, or (the left button) picks the cards under the
+    // pointer and judges a third pick.
+    ClickResult Click(MouseButton button);
+    // One update (100 per second): turns failed picks back, finds the cards under the pointer,
+    // ends a won game (deletes the saved game, records the top scores, lets the cards vanish),
+    // animates the cards, counts one pending point, advances the clock and runs the hints.
+    // Nothing runs while the game is paused. True when the game was won in this update.
     bool Update(int pointerX, int pointerY);
     void Pause() { mPaused = true; }
     void Resume() { mPaused = false; }

@@ -39,7 +39,7 @@ protected:
     static BoardModel::ClickResult Pick(BoardModel& model, size_t index) {
         const Card& card = *model.Cards().at(index);
         model.Update(static_cast<int>(card.mX), static_cast<int>(card.mY));
-        return model.Click(true);
+        return model.Click(BoardModel::MouseButton::Left);
     }
     // Indices of three cards of the game that score together, not all solved.
     static std::array<size_t, 3> ScoringTriple(const BoardModel& model) {
@@ -141,7 +141,8 @@ TEST_F(BoardModelTest, ABeginnerIsHintedRightAfterTheHelpAnd501UpdatesAfterAHint
     ASSERT_TRUE(model->IsHelpShown());
     RunUpdates(*model, 10);
     EXPECT_FALSE(model->IsHintActive());
-    EXPECT_EQ(model->Click(true).mAction, BoardModel::ClickAction::HelpClosed);
+    EXPECT_EQ(model->Click(BoardModel::MouseButton::Left).mAction,
+              BoardModel::ClickAction::HelpClosed);
     RunUpdates(*model, 1);
     ASSERT_TRUE(model->IsHintActive());
     EXPECT_EQ(model->IdleTimer(), BoardModel::kIdleHintDelay);
@@ -202,23 +203,26 @@ TEST_F(BoardModelTest, APickTurnsTheCardsAndTheThirdIsJudged) {
 
 TEST_F(BoardModelTest, WhatAClickDoesDependsOnTheGamesState) {
     using Action = BoardModel::ClickAction;
+    constexpr BoardModel::MouseButton kLeft = BoardModel::MouseButton::Left;
+    constexpr BoardModel::MouseButton kOther = BoardModel::MouseButton::Other;
     const struct {
         const char* mName;
         PlayMode mMode;
         std::function<void(BoardModel&)> mSetUp;
-        bool mPrimary;
+        BoardModel::MouseButton mButton;
         Action mAction;
     } cases[] = {
-        {"paused", PlayMode::Easy, [](BoardModel& model) { model.Pause(); }, true, Action::Resumed},
-        {"help shown", PlayMode::Beginner, [](BoardModel&) {}, true, Action::HelpClosed},
-        {"another button", PlayMode::Easy, [](BoardModel&) {}, false, Action::Ignored},
+        {"paused", PlayMode::Easy, [](BoardModel& model) { model.Pause(); }, kLeft,
+         Action::Resumed},
+        {"help shown", PlayMode::Beginner, [](BoardModel&) {}, kLeft, Action::HelpClosed},
+        {"another button", PlayMode::Easy, [](BoardModel&) {}, kOther, Action::Ignored},
         {"judging", PlayMode::Easy,
          [](BoardModel& model) {
              for (size_t i = 1; i <= 3; ++i) { // the first card is solved: picks 1, 2, 3
                  Pick(model, i);
              }
          },
-         true, Action::Ignored},
+         kLeft, Action::Ignored},
         {"won", PlayMode::Easy,
          [](BoardModel& model) {
              SavedGame game = model.State();
@@ -228,14 +232,14 @@ TEST_F(BoardModelTest, WhatAClickDoesDependsOnTheGamesState) {
              ASSERT_TRUE(model.Restore(game));
              model.Update(kAway, kAway);
          },
-         true, Action::NextGame},
+         kLeft, Action::NextGame},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mName);
         auto model = NewModel(c.mMode);
         c.mSetUp(*model);
         const SavedGame before = model->State();
-        EXPECT_EQ(model->Click(c.mPrimary).mAction, c.mAction);
+        EXPECT_EQ(model->Click(c.mButton).mAction, c.mAction);
         EXPECT_FALSE(model->IsPaused());
         if (c.mAction == Action::Ignored) {
             EXPECT_EQ(model->State(), before);
