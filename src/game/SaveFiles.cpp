@@ -3,6 +3,7 @@
 #include "app/RavixAppBase.h"
 #include "files/AtomicFile.h"
 #include "files/WholeFile.h"
+#include "game/PlayMode.h"
 
 #include <atomic>
 #include <cerrno>
@@ -73,6 +74,11 @@ std::string FormatSavedGame(const SavedGame& game) {
     return out.str();
 }
 
+bool IsPlayableSavedGame(const SavedGame& game) {
+    return IsDifficulty(game.mMode) && game.mLevelIndex >= 0 && game.mTicks >= 0 &&
+           std::isfinite(game.mCardScale) && game.mCardScale > 0.0f && game.mCardScale <= 1.0f;
+}
+
 std::optional<SavedGame> ParseSavedGame(std::string_view text, std::size_t maxCards) {
     std::istringstream in{std::string(text)};
     in.imbue(std::locale::classic());
@@ -82,9 +88,7 @@ std::optional<SavedGame> ParseSavedGame(std::string_view text, std::size_t maxCa
           game.mLevelIndex >> game.mCardScale >> count)) {
         return std::nullopt;
     }
-    if (game.mMode < 0 || game.mMode > 3 || game.mLevelIndex < 0 || game.mTicks < 0 ||
-        !std::isfinite(game.mCardScale) || game.mCardScale <= 0.0f || game.mCardScale > 1.0f ||
-        count <= 0) {
+    if (!IsPlayableSavedGame(game) || count <= 0) {
         return std::nullopt;
     }
     const std::streamoff position = in.tellg();
