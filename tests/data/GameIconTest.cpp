@@ -1,37 +1,14 @@
 // The game's window shows the game's icon, taken from its data.
-#include "app/AppTestSupport.h"
-#include "game/GameApp.h"
-#include "platform/headless/HeadlessPlatform.h"
+#include "game/GameFlowSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-namespace {
-
-class HeadlessGame : public tarnwick::GameApp {
-public:
-    HeadlessGame() : GameApp(std::make_unique<ravix::HeadlessPlatform>()) {
-        mSilent = true;
-        mSingleInstance = false;
-    }
-    ~HeadlessGame() override {
-        if (!mShuttingDown) {
-            BeginShutdown();
-        }
-    }
-    ravix::HeadlessPlatform& Headless() {
-        return static_cast<ravix::HeadlessPlatform&>(GetPlatform());
-    }
-};
-
-} // namespace
-
 TEST(GameIcon, TheWindowShowsTheIconPicture) {
     ravix::testing::TempHome home;
-    HeadlessGame game;
-    game.mStartFolder = TARNWICK_DATA_DIR;
-    game.Initialize();
+    tarnwick::testing::FlowApp game;
+    game.Start(TARNWICK_DATA_DIR);
     const ravix::HeadlessPlatform::WindowState window = game.Headless().Window();
     EXPECT_EQ(window.mIconWidth, 128);
     EXPECT_EQ(window.mIconHeight, 128);
