@@ -363,6 +363,8 @@ public:
     std::string mMakerName;
     std::string mProductName = "Product";
     std::string mWindowCaption = "RavixApp";
+    // A picture of the data set as the window's icon when the window is made; none when empty.
+    std::string mWindowIconPath;
     std::string mRegistryKey;
     std::string mStartFolder;
     std::string mVersionText;

@@ -69,6 +69,10 @@ void RavixAppBase::CreateMainWindow() {
         QuitProcess(1);
     }
     mWindowedNow = windowed;
+    if (auto icon = mWindowIconPath.empty() ? nullptr : LoadDisplayImage(mWindowIconPath, false)) {
+        mPlatform->SetMainWindowIcon(
+            {icon->GetPixels(), icon->GetWidth(), icon->GetHeight(), icon->GetWidth()});
+    }
     if (windowed) {
         PlaceMainWindow();
     }

@@ -23,6 +23,7 @@ GameApp::GameApp(std::unique_ptr<ravix::Platform> platform)
     mProductName = "Tarnwick";
     mVersionText = "1.0";
     mWindowCaption = mProductName;
+    mWindowIconPath = "images/icon.png";
     mRegistryKey = "Brannel\\Tarnwick";
     mScreenWidth = 800;
     mScreenHeight = 600;
