@@ -27,9 +27,9 @@
 
 namespace {
 
-using tarnwick::Board;
 using tarnwick::Card;
 using tarnwick::GameApp;
+using tarnwick::TitleScreen;
 
 constexpr int kStartups = 7;
 constexpr int kSeconds = 21;
@@ -61,7 +61,7 @@ public:
         ResetTiming();
         bool updated = false;
         while (!(IsLoadingComplete() && mTitleScreen != nullptr &&
-                 mTitleScreen->mPlayButton->mVisible)) {
+                 mTitleScreen->GetButton(TitleScreen::kPlay)->mVisible)) {
             if (!RunPass(updated)) {
                 return false;
             }
@@ -71,17 +71,15 @@ public:
 
     // The board moved to the level with the most cards.
     void MoveToLargestLevel() {
-        // As the title screen starts a board: it takes itself down first.
-        mWidgets->DetachChild(mTitleScreen);
-        DeferDelete(mTitleScreen);
-        CreateBoard(1);
-        Board& board = *mBoard;
+        // As the title screen starts a board (the title screen goes first).
+        CreateBoard(tarnwick::PlayMode::Easy);
+        const tarnwick::BoardModel& game = mBoard->Model();
         int largest = 0;
         size_t mostCards = 0;
-        for (int level = 0; level <= board.mLevel->GetMaxLevel(); ++level) {
+        for (int level = 0; level <= game.GetLevel().GetMaxLevel(); ++level) {
             DealLevel(level);
-            if (board.mCards.size() > mostCards) {
-                mostCards = board.mCards.size();
+            if (game.Cards().size() > mostCards) {
+                mostCards = game.Cards().size();
                 largest = level;
             }
         }
@@ -92,15 +90,12 @@ public:
     // One second of play: a card always turning, the bonus text rising, 100 updates and 60
     // frames interleaved as the main loop spreads them.
     void PlayOneSecond() {
-        Board& board = *mBoard;
-        board.mBonusTimer = Board::kBonusFrames;
-        board.mBonusValue = 44;
-        board.mBonusX = 400;
-        board.mBonusY = 300;
+        mBoard->ShowBonus(44, 400, 300);
+        const auto& cards = mBoard->Model().Cards();
         int frames = 0;
         for (int update = 0; update < 100; ++update) {
             if (update % 20 == 0) {
-                Card& card = *board.mCards[static_cast<size_t>(update / 20) % board.mCards.size()];
+                Card& card = *cards[static_cast<size_t>(update / 20) % cards.size()];
                 card.Flip();
             }
             AdvanceUpdate();
@@ -114,9 +109,7 @@ public:
 private:
     void DealLevel(int level) {
         tarnwick::DeleteSavedGame();
-        mBoard->mLevelIndex = level;
-        mBoard->Clear();
-        mBoard->Init();
+        mBoard->Model().RestartAt(level);
     }
 };
 

@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a demo file and walks its events as the tool's dump does. What is
 // read must come back unchanged when it is written out and read again.
-#include "app/DemoFile.h"
-#include "app/DemoStream.h"
+#include "demo/DemoFile.h"
+#include "demo/DemoStream.h"
 
 #include <cstdint>
 #include <cstdlib>

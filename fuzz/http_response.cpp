@@ -1,6 +1,6 @@
 // Parses arbitrary bytes as a received HTTP response. The result is one of the parse results and
 // the body never holds more than arrived.
-#include "app/HTTPTransfer.h"
+#include "net/HTTPTransfer.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Decodes arbitrary text as the crash reporter's form-field line, and checks that fields taken
 // from it survive encoding and decoding again.
-#include "app/CrashSubmission.h"
+#include "crash/CrashSubmission.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -18,10 +18,13 @@ set(allowed_graphics base files platform)
 set(allowed_audio base files)
 set(allowed_resources base files graphics audio)
 set(allowed_widgets base graphics platform)
-set(allowed_app base platform files graphics audio resources widgets)
-set(allowed_game base platform files graphics audio resources widgets app)
-set(allowed_main base platform files graphics audio resources widgets app game)
-set(layers base platform files graphics audio resources widgets app game)
+set(allowed_net base)
+set(allowed_crash base)
+set(allowed_demo base platform files graphics widgets)
+set(allowed_app base platform files graphics audio resources widgets net crash demo)
+set(allowed_game base platform files graphics audio resources widgets net crash demo app)
+set(allowed_main base platform files graphics audio resources widgets net crash demo app game)
+set(layers base platform files graphics audio resources widgets net crash demo app game)
 
 # System headers that only one place may include: a regular expression for the header and one
 # for the files (relative to src/) that may include it.

@@ -24,8 +24,8 @@ PACKAGES=(
   libopenal-dev libvorbis-dev libopenmpt-dev
   # peers measured by the benchmarks
   libpixman-1-dev libgif-dev
-  # the window, input and display
-  libsdl2-dev
+  # the window, input and display (Xlib mends a window property SDL sets on X11)
+  libsdl2-dev libx11-dev
   # checking the window by hand without a desktop: xvfb-run, a window manager, input and screenshots
   xvfb xauth imagemagick xdotool openbox
   # rendering the SVG pictures of the game's data

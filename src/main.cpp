@@ -1,7 +1,7 @@
-#include "app/CrashHandler.h"
 #include "app/CrashReporterApp.h"
 #include "app/DataLocation.h"
 #include "audio/ALDevice.h"
+#include "crash/CrashHandler.h"
 #include "game/GameApp.h"
 #include "game/ProgramHelp.h"
 #include "platform/DesktopPlatform.h"

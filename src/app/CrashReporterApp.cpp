@@ -1,6 +1,6 @@
 #include "app/CrashReporterApp.h"
 
-#include "app/CrashHandler.h"
+#include "crash/CrashHandler.h"
 #include "files/WholeFile.h"
 #include "graphics/Graphics.h"
 #include "graphics/SysFont.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/CrashSubmission.h"
-#include "app/HTTPTransfer.h"
 #include "app/RavixAppBase.h"
+#include "crash/CrashSubmission.h"
+#include "net/HTTPTransfer.h"
 
 #include <memory>
 #include <string>

@@ -1,11 +1,11 @@
 #include "app/RavixAppBase.h"
 
-#include "app/HTTPTransfer.h"
 #include "app/Version.h"
 #include "audio/SoundInstance.h"
 #include "base/Verify.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
+#include "net/HTTPTransfer.h"
 #include "resources/ResourceManager.h"
 #include "widgets/WidgetManager.h"
 
@@ -49,6 +49,8 @@ private:
 
 RavixAppBase::RavixAppBase(std::unique_ptr<Platform> platform) : mPlatform(std::move(platform)) {
     RAVIX_VERIFY(mPlatform != nullptr, "the application needs a platform");
+    // A fault reaches the process-wide application, whichever that is by then.
+    SetCrashHostSource([]() -> CrashHost* { return gApplication; });
     if (gApplication == nullptr) {
         gApplication = this;
         // The program's web transfers keep their outcomes in this application's demo stream.
@@ -61,7 +63,7 @@ RavixAppBase::RavixAppBase(std::unique_ptr<Platform> platform) : mPlatform(std::
     mStartTick = Now();
     mConstructionTick = mStartTick;
     mMainThreadNumber = gettid();
-    mLastStallCheck = mStartTick;
+    mScheduler = FrameScheduler(mStartTick);
     SetString("DIALOG_BUTTON_OK", "OK");
     SetString("DIALOG_BUTTON_CANCEL", "CANCEL");
     SetString("UPDATE_CHECK_TITLE", "Update Check");
@@ -72,7 +74,7 @@ RavixAppBase::RavixAppBase(std::unique_ptr<Platform> platform) : mPlatform(std::
     SetString("NEW_VERSION_TITLE", "New Version");
     SetString("NEW_VERSION_BODY", "There is an update available for this product.  Would you "
                                   "like to visit the web site to download it?");
-    mDemoPath = mDemoPrefix + ".dmo";
+    mDemo.SetPath(mDemo.Prefix() + ".dmo");
 }
 
 RavixAppBase::~RavixAppBase() {
@@ -335,7 +337,7 @@ void RavixAppBase::BeginShutdown() {
     }
     mLeaveLoop = true;
     OnShutdownBegins();
-    if (mPlaying) {
+    if (mDemo.IsPlaying()) {
         // The levels the playback mute toggle kept (settings writes do not reach the store
         // during playback).
         SetMusicLevel(mKeptMusicLevel);

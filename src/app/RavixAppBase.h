@@ -1,13 +1,14 @@
 #pragma once
 
-#include "app/DemoFile.h"
-#include "app/DemoStream.h"
+#include "app/FrameScheduler.h"
 #include "app/SettingsStore.h"
-#include "app/TransferOutcomeLog.h"
 #include "audio/MusicInterface.h"
 #include "audio/SoundManager.h"
 #include "base/Point.h"
+#include "crash/CrashHandler.h"
+#include "demo/DemoSession.h"
 #include "graphics/ImageRegistry.h"
+#include "net/TransferOutcomeLog.h"
 #include "platform/Platform.h"
 #include "resources/ResourceHost.h"
 #include "widgets/ButtonListener.h"
@@ -46,13 +47,14 @@ class WidgetManager;
 //
 // The source is split by concern: RavixAppBase.cpp (construction, strings, volumes, message
 // boxes, shutdown), RavixAppInitialize.cpp (Initialize, Run), RavixAppCommandLine.cpp,
-// RavixAppSettings.cpp, RavixAppMainLoop.cpp (passes, scheduler, drawing, threads, deferred
-// deletion, idle pause), RavixAppMessages.cpp (window messages and the deferred queue),
-// RavixAppInput.cpp (queued messages turned into the widget manager's input calls, developer
-// keys), RavixAppWindow.cpp (the main window, the display, screen modes, activity, cursors),
-// RavixAppWidgets.cpp (the widget manager's hooks and the registered images),
-// RavixAppDialogs.cpp (dialogs and the message box shown as one), RavixAppDemo.cpp (demo
-// recording and playback), RavixAppDemoControls.cpp (the playback controls and their boxes) and
+// RavixAppSettings.cpp, RavixAppMainLoop.cpp (passes, drawing, threads, deferred deletion, idle
+// pause; the frame scheduling itself is the FrameScheduler it owns), RavixAppMessages.cpp
+// (window messages and the deferred queue), RavixAppInput.cpp (queued messages turned into the
+// widget manager's input calls, developer keys), RavixAppWindow.cpp (the main window, the
+// display, screen modes, activity, cursors), RavixAppWidgets.cpp (the widget manager's hooks and
+// the registered images), RavixAppDialogs.cpp (dialogs and the message box shown as one),
+// RavixAppDemo.cpp (the front of the DemoSession it owns, and replayed input performed on the
+// widgets), RavixAppDemoControls.cpp (the playback controls and their boxes) and
 // RavixAppCrash.cpp (what the crash handler asks of the application).
 //
 // It hears the buttons of the dialogs it keeps: a dialog's button 1000 arrives as button id
@@ -61,6 +63,8 @@ class WidgetManager;
 class RavixAppBase : public ButtonListener,
                      public DialogListener,
                      public TransferOutcomeLog,
+                     public CrashHost,
+                     private DemoHost,
                      public ResourceHost,
                      public WidgetHost {
 public:
@@ -107,7 +111,10 @@ public:
     virtual void LoadingThreadBody() {}
     virtual void WriteSettings();
     virtual void ReadSettings();
-    // Writes the demo being recorded to mDemoPath (at the end of the run, and by the crash
+    // Demo recording and playback (DemoSession); the operations below are its front.
+    DemoSession& Demo() { return mDemo; }
+    const DemoSession& Demo() const { return mDemo; }
+    // Writes the demo being recorded to its path (at the end of the run, and by the crash
     // handler); nothing when not recording.
     void WriteDemoFile();
     // Ends the demo being recorded with a filler event, so that a replay runs up to the last
@@ -115,8 +122,8 @@ public:
     void WriteDemoFillerEvent();
     // For the crash handler: when recording, the filler event and the demo file; returns the
     // demo's path, or "" when nothing was recorded.
-    std::string SaveDemoForCrashReport();
-    // Reads the demo file mDemoPath for playback; on failure the message tells why.
+    std::string SaveDemoForCrashReport() override;
+    // Reads the demo file for playback; on failure the message tells why.
     [[nodiscard]] bool ReadDemoHeader(std::string& message);
     // The demo player: performs the recorded events due at the current update count.
     void PlayDemoEvents();
@@ -128,8 +135,8 @@ public:
     void SyncDemoBool(bool& flag);
 
     // The outcomes of web transfers, kept in the demo stream.
-    bool IsRecordingTransfers() const override { return mRecording; }
-    bool IsReplayingTransfers() const override { return mPlaying; }
+    bool IsRecordingTransfers() const override { return mDemo.IsRecording(); }
+    bool IsReplayingTransfers() const override { return mDemo.IsPlaying(); }
     void RecordTransferOutcome(uint32_t number, int result, const std::string& content) override;
     bool ReplayTransferOutcome(uint32_t number, int& result, std::string& content) override;
 
@@ -152,7 +159,7 @@ public:
     virtual void OnWebPageOpened(const std::string& url);
     virtual bool OpenWebPage(const std::string& url, bool quitAfter);
     // The crash handler's first call: music off, the window hidden.
-    virtual void HideAndSilence();
+    void HideAndSilence() override;
     // The crash report's lines about this run: product, version, time since construction,
     // full screen or not, the main thread's id.
     virtual std::string DescribeSession();
@@ -223,7 +230,10 @@ public:
     virtual bool FilterKeyDown(int /*key*/, bool /*ctrl*/, bool /*alt*/) { return false; }
     virtual void OnCloseRequested() {}
     // A file the crash report sends instead of the demo recording; none by default.
-    virtual void GetCrashAttachment(std::string& /*path*/) {}
+    void GetCrashAttachment(std::string& /*path*/) override {}
+    // What else the crash handler asks: whether a demo is replayed, and ending the demo.
+    bool IsReplayingDemo() const override { return mDemo.IsPlaying(); }
+    void StopDemo() override;
     virtual bool DrawFrame();
     virtual void PresentFrame();
     virtual void OnInitializeBegins() {}
@@ -335,7 +345,16 @@ public:
     bool AreSettingsRead() const { return mSettingsRead; }
     bool IsIdlePaused() const { return mIdlePaused; }
     int64_t StartTick() const { return mStartTick; }
-    double TimeAccumulator() const { return mTimeAccumulator; }
+    double TimeAccumulator() const { return mScheduler.TimeAccumulator(); }
+    // State the application keeps to itself, for those who watch it.
+    bool IsClosing() const { return mClosing; }
+    int SilenceDepth() const { return mSilenceDepth; }
+    bool IsIconic() const { return mIconic; }
+    bool IsAltDown() const { return mAltDown; }
+    bool IsRefreshPacingBroken() const { return mRefreshPacingBroken; }
+    bool WaitsForRefresh() const { return mWaitForRefresh; }
+    int GetCursorNumber() const { return mCursorNumber; }
+    bool HasCustomCursors() const { return mCustomCursors; }
     // Developer single stepping: one update and draw, then frozen until the next step.
     void StepOnce() { mSingleStep = SingleStep::StepOnce; }
     void EndSingleStep();
@@ -344,6 +363,8 @@ public:
     std::string mMakerName;
     std::string mProductName = "Product";
     std::string mWindowCaption = "RavixApp";
+    // A picture of the data set as the window's icon when the window is made; none when empty.
+    std::string mWindowIconPath;
     std::string mRegistryKey;
     std::string mStartFolder;
     std::string mVersionText;
@@ -352,69 +373,33 @@ public:
     int mWindowX = -1;
     int mWindowY = -1;
 
-    // Volumes, 0..1, and nested mute requests (the second depth counts automatic ones).
+    // Volumes, 0..1.
     double mMusicLevel = 0.85;
     double mEffectsLevel = 0.85;
-    int mSilenceDepth = 0;
-    int mAutoSilenceDepth = 0;
-    bool mSilenceWhenInactive = true;
 
     // Display mode.
     bool mWantWindowed = true;
     bool mWindowedNow = true;
     bool mFullScreenForced = false;
     bool mFullScreenFailed = false;
-    bool mDesktopModeChanged = false;
 
-    // Timing: updates of mUpdateInterval ms, game time against real time, refresh pacing.
-    int mUpdateInterval = 10;
+    // Timing: game time against real time, refresh pacing.
     double mSpeedFactor = 1.0;
     bool mRefreshPacing = false;
     int mRefreshRate = 100;
-    bool mRefreshPacingBroken = false;
-    bool mWaitForRefresh = false;
 
     bool mSingleInstance = true;
     bool mSilent = false;
-    bool mFModMusic = false;
     bool mAutoStartLoader = true;
     bool mScreenSaverMode = false;
     std::atomic<bool> mShuttingDown = false;
-    bool mLeaveLoop = false;
-    bool mActive = true;
-    bool mIconic = false;
 
     // Window and input state.
-    int mCursorNumber = 0;
     static constexpr int kCursorCount = 13;
-    std::array<Image*, kCursorCount> mCursorImages{};
     std::optional<SystemCursor> mCursorOverride; // replaces the numbered system cursors
-    bool mCustomCursors = false;
     std::atomic<bool> mCursorDirty = false; // the software cursor changed since the last present
     bool mMouseInWindow = false;
-    bool mCtrlDown = false;
-    bool mAltDown = false;
-    bool mWindowDisabled = false;
-    bool mPopupShowing = false;
-    bool mClosing = false;
-    bool mWindowHidden = false;
     bool mDebugKeys = false; // developer keys, toggled by Ctrl+Alt+D
-    bool mAllowMaximize = false;
-    bool mAllowMonitorPowerDown = true;
-
-    // Demo recording and playback, switched on from the command line.
-    std::string mDemoPrefix = "ravixapp";
-    std::string mDemoPath = "ravixapp.dmo";
-    bool mRecording = false;
-    bool mPlaying = false;
-    // Playback: the update count at the end of the recording, its markers, and the playback
-    // controls (fast-forward to mJumpTarget or to the end, one step, pause).
-    uint32_t mRecordedLength = 0;
-    std::vector<DemoMarker> mMarkers;
-    int mJumpTarget = 0;
-    bool mRunToEnd = false;
-    bool mStepOnce = false;
-    bool mPlaybackPaused = false;
 
     // Loading tasks, kept by the loading thread's body, read by GetLoadingProgress.
     std::atomic<int> mLoadingTasksTotal = 0;
@@ -496,17 +481,11 @@ private:
     // A key pressed: Alt+Enter switches the screen mode, developer keys act, others reach the
     // widgets.
     void DeliverKeyDown(int key, bool altEnter);
-    // Demo (RavixAppDemo.cpp, RavixAppDemoControls.cpp).
-    void RecordDemoEvent(DemoEvent event);
-    void RecordDemoMessage(const PlatformMessage& message);
-    // A relative move from a known position when both offsets fit, else an absolute one.
-    void RecordPointerMove(std::optional<Point> from, Point to);
-    // The next recorded event, read ahead; null at the end of the stream.
-    const DemoEvent* PeekDemoEvent();
-    // Takes the next event when it is due now and is the command; otherwise leaves it.
-    bool TakeDemoEvent(int command, DemoEvent& event);
-    bool IsDemoEventDue();
-    void PerformDemoEvent(const DemoEvent& event);
+    // Demo (RavixAppDemo.cpp, RavixAppDemoControls.cpp): what the demo session asks.
+    int DemoUpdateCount() const override { return UpdateCount(); }
+    bool IsDemoClosing() const override { return mClosing; }
+    bool IsDemoShuttingDown() const override { return mShuttingDown; }
+    void PerformDemoEvent(const DemoEvent& event) override;
     void ReadDemoDisplayRecord();
     // Fast-forward to the jump target; true when it took the pass (result: RunFrame's).
     bool RunDemoFastForward(float updatesPerFrame, bool& result);
@@ -534,6 +513,34 @@ private:
     void PrintStatistics(int64_t runStart);
     void MarkLoadingComplete();
     void JoinThreads();
+
+    // Settings and state no subclass or caller reaches (some are shown by the accessors above).
+    int mUpdateInterval = 10;  // ms of game time per update
+    int mAutoSilenceDepth = 0; // the automatic ones among the nested mute requests
+    bool mSilenceWhenInactive = true;
+    bool mDesktopModeChanged = false;
+    bool mFModMusic = false;
+    bool mAllowMaximize = false;
+    bool mAllowMonitorPowerDown = true;
+    // Nested mute requests (the second depth counts the automatic ones).
+    int mSilenceDepth = 0;
+    // Refresh pacing found not to hold (the stall detector), and presents that wait for the
+    // refresh in a window.
+    bool mRefreshPacingBroken = false;
+    bool mWaitForRefresh = false;
+    // Loop, window and input state.
+    bool mIconic = false;
+    int mCursorNumber = 0;
+    bool mCustomCursors = false;
+    bool mAltDown = false;
+    bool mClosing = false; // the window was closed (by the user or a replayed close)
+    bool mLeaveLoop = false;
+    bool mActive = true;
+    std::array<Image*, kCursorCount> mCursorImages{};
+    bool mCtrlDown = false;
+    bool mWindowDisabled = false;
+    bool mPopupShowing = false;
+    bool mWindowHidden = false;
 
     std::unique_ptr<Platform> mPlatform;
     ImageRegistry mImages;                 // before every image made with the application
@@ -567,19 +574,8 @@ private:
     std::atomic<bool> mShutdownRequested = false;
 
     // Scheduler.
-    int mLoopPhase = 0; // 0 messages, 1 update check, 2 further updates, 3 draw or sleep
-    int mUpdatesSinceDraw = 0;
-    bool mUpdatedSinceDraw = false;
-    bool mLastDrawWasEmpty = false;
-    double mTimeAccumulator = 0;
-    int64_t mLastAccumulatorStep = 0;
-    bool mAccumulatorStarted = false;
-    double mFractionalAccumulator = 0;
+    FrameScheduler mScheduler{0};
     std::atomic<int64_t> mLastPresentTime = 0; // read by the cursor thread
-    int64_t mNextDrawTime = 0;
-    int mStallUpdates = 0;
-    int mStallStrikes = 0;
-    int64_t mLastStallCheck = 0;
     SingleStep mSingleStep = SingleStep::Off;
     int mPassDepth = 0;
     bool mDrawing = false;
@@ -634,12 +630,9 @@ private:
     std::atomic<int> mReplayMouseY = 0;
     bool mPointerKnown = false; // false at first and after the pointer left the window
 
-    // Demo recording and playback.
-    DemoStream mEventStream;
-    std::optional<DemoEvent> mNextEvent; // read ahead by the player
-    int mEventCount = 0;                 // events read
-    bool mRecordedLoadDone = false;      // the recorded loading-complete point was reached
-    bool mJumpMuted = false;             // silenced for a fast-forward
+    // Demo recording and playback; the fast-forward and the playback controls' state.
+    DemoSession mDemo{*this};
+    bool mJumpMuted = false; // silenced for a fast-forward
     int64_t mLastFastForwardDraw = -1;
     double mKeptMusicLevel = 0; // the playback mute toggle's kept levels
     double mKeptEffectsLevel = 0;

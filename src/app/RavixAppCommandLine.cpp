@@ -1,5 +1,5 @@
-#include "app/CrashHandler.h"
 #include "app/RavixAppBase.h"
+#include "crash/CrashHandler.h"
 
 #include <algorithm>
 #include <climits>
@@ -110,17 +110,15 @@ void RavixAppBase::SplitCommandLine(const std::string& text) {
 
 void RavixAppBase::HandleCommandLineOption(const std::string& name, const std::string& value) {
     if (name == "-play") {
-        mPlaying = true;
-        mRecording = false;
+        mDemo.SetMode(DemoSession::Mode::Playing);
     } else if (name == "-recnum") {
         ChooseNumberedDemo(value, true);
     } else if (name == "-playnum") {
         ChooseNumberedDemo(value, false);
     } else if (name == "-record") {
-        mRecording = true;
-        mPlaying = false;
+        mDemo.SetMode(DemoSession::Mode::Recording);
     } else if (name == "-demofile") {
-        mDemoPath = MakeDemoPathAbsolute(value);
+        mDemo.SetPath(MakeDemoPathAbsolute(value));
     } else if (name == "-crash") {
         RaiseTestFault();
     } else if (name == "-screensaver") {
@@ -140,7 +138,8 @@ std::string RavixAppBase::MakeDemoPathAbsolute(const std::string& path) const {
 
 // Numbered demos are the files prefix + number + ".dmo" in the folder they are recorded to.
 void RavixAppBase::ChooseNumberedDemo(const std::string& value, bool forRecording) {
-    std::filesystem::path prefixPath = MakeDemoPathAbsolute(mDemoPrefix);
+    const std::string& prefix = mDemo.Prefix();
+    std::filesystem::path prefixPath = MakeDemoPathAbsolute(prefix);
     std::filesystem::path folder = prefixPath.parent_path();
     std::string filePrefix = prefixPath.filename().string();
     std::vector<int> numbers;
@@ -161,7 +160,7 @@ void RavixAppBase::ChooseNumberedDemo(const std::string& value, bool forRecordin
             keep = 5;
         }
         if (static_cast<int>(numbers.size()) >= keep) {
-            std::string oldest = mDemoPrefix + std::to_string(numbers.front()) + ".dmo";
+            std::string oldest = prefix + std::to_string(numbers.front()) + ".dmo";
             std::filesystem::remove(MakeDemoPathAbsolute(oldest), error);
         }
         chosen = largest + 1;
@@ -169,9 +168,8 @@ void RavixAppBase::ChooseNumberedDemo(const std::string& value, bool forRecordin
         int fromNewest = LeadingInteger(value);
         chosen = largest - (fromNewest > 1 ? fromNewest - 1 : 0);
     }
-    mDemoPath = MakeDemoPathAbsolute(mDemoPrefix + std::to_string(chosen) + ".dmo");
-    mRecording = forRecording;
-    mPlaying = !forRecording;
+    mDemo.SetPath(MakeDemoPathAbsolute(prefix + std::to_string(chosen) + ".dmo"));
+    mDemo.SetMode(forRecording ? DemoSession::Mode::Recording : DemoSession::Mode::Playing);
 }
 
 } // namespace ravix

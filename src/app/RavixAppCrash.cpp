@@ -1,6 +1,6 @@
-#include "app/CrashHandler.h"
-#include "app/CrashSubmission.h"
 #include "app/RavixAppBase.h"
+#include "crash/CrashHandler.h"
+#include "crash/CrashSubmission.h"
 
 #include <cstdio>
 
@@ -28,12 +28,16 @@ std::string RavixAppBase::DescribeSession() {
 }
 
 std::string RavixAppBase::SaveDemoForCrashReport() {
-    if (!mRecording) {
+    if (!mDemo.IsRecording()) {
         return "";
     }
     WriteDemoFillerEvent();
     WriteDemoFile();
-    return mDemoPath;
+    return mDemo.Path();
+}
+
+void RavixAppBase::StopDemo() {
+    mDemo.SetMode(DemoSession::Mode::Off);
 }
 
 void RavixAppBase::RefreshCrashContext() {

@@ -1,6 +1,6 @@
 #include "app/RavixAppBase.h"
 
-#include "app/DemoPlaybackBox.h"
+#include "demo/DemoPlaybackBox.h"
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>
@@ -54,8 +54,9 @@ std::string MarkerRow(const DemoMarker& marker, int64_t demoLength, int updateIn
 } // namespace
 
 bool RavixAppBase::IsFastForwarding() const {
-    return mPlaying && !mShuttingDown && mPlaybackBox == nullptr &&
-           (UpdateCount() < mJumpTarget || mRunToEnd);
+    const DemoPlaybackControls& controls = mDemo.Controls();
+    return mDemo.ReplacesLiveInput() && !mShuttingDown &&
+           (UpdateCount() < controls.mJumpTarget || controls.mRunToEnd);
 }
 
 // Runs the updates up to the jump target as fast as they go, muted (unless one step was asked
@@ -65,33 +66,34 @@ bool RavixAppBase::RunDemoFastForward(float updatesPerFrame, bool& result) {
         return false;
     }
     result = true;
-    if (!mJumpMuted && !mStepOnce) {
+    DemoPlaybackControls& controls = mDemo.Controls();
+    if (!mJumpMuted && !controls.mStepOnce) {
         Silence(true);
         mJumpMuted = true;
     }
     if (mLastFastForwardDraw < 0) {
         mLastFastForwardDraw = Now();
     }
-    mLoopPhase = 3; // the player runs in the next pass
+    mScheduler.SetPhase(LoopPhase::DrawOrSleep); // the player runs in the next pass
     while (IsFastForwarding()) {
         ResetTiming();
         if (!TryAdvanceUpdate()) {
-            if (mRunToEnd && PeekDemoEvent() == nullptr) {
-                mRunToEnd = false; // nothing left to run to
+            if (controls.mRunToEnd && mDemo.PeekDemoEvent() == nullptr) {
+                controls.mRunToEnd = false; // nothing left to run to
                 break;
             }
             return true;
         }
         RunFurtherUpdates(updatesPerFrame);
-        if (Now() - mLastFastForwardDraw > kFastForwardDrawPeriod || mStepOnce) {
-            mStepOnce = false;
+        if (Now() - mLastFastForwardDraw > kFastForwardDrawPeriod || controls.mStepOnce) {
+            controls.mStepOnce = false;
             mLastFastForwardDraw = Now();
             DrawFrame();
             return true;
         }
-        if (mRunToEnd && PeekDemoEvent() == nullptr &&
-            UpdateCount() >= static_cast<int>(mRecordedLength)) {
-            mRunToEnd = false;
+        if (controls.mRunToEnd && mDemo.PeekDemoEvent() == nullptr &&
+            UpdateCount() >= static_cast<int>(mDemo.RecordedLength())) {
+            controls.mRunToEnd = false;
         }
     }
     if (mJumpMuted) {
@@ -107,7 +109,8 @@ bool RavixAppBase::RunDemoFastForward(float updatesPerFrame, bool& result) {
 }
 
 void RavixAppBase::HandlePlaybackControl(int character) {
-    const int length = static_cast<int>(mRecordedLength);
+    const int length = static_cast<int>(mDemo.RecordedLength());
+    DemoPlaybackControls& controls = mDemo.Controls();
     switch (character) {
     case '+':
         mSpeedFactor *= kSpeedStep;
@@ -119,7 +122,7 @@ void RavixAppBase::HandlePlaybackControl(int character) {
         mSpeedFactor = 1.0;
         return;
     case '0':
-        mJumpTarget = length;
+        controls.mJumpTarget = length;
         return;
     case '4':
     case '5':
@@ -127,7 +130,7 @@ void RavixAppBase::HandlePlaybackControl(int character) {
     case '7':
     case '8':
     case '9':
-        mJumpTarget = length - kJumpBeforeEnd[character - '4'] / mUpdateInterval;
+        controls.mJumpTarget = length - kJumpBeforeEnd[character - '4'] / mUpdateInterval;
         return;
     case 'J':
     case 'j':
@@ -139,16 +142,16 @@ void RavixAppBase::HandlePlaybackControl(int character) {
         return;
     case 'M':
     case 'm':
-        mRunToEnd = true;
+        controls.mRunToEnd = true;
         return;
     case 'N':
     case 'n':
-        mJumpTarget = UpdateCount() + 1;
-        mStepOnce = true;
+        controls.mJumpTarget = UpdateCount() + 1;
+        controls.mStepOnce = true;
         return;
     case 'P':
     case 'p':
-        mPlaybackPaused = !mPlaybackPaused;
+        controls.mPaused = !controls.mPaused;
         ResetTiming();
         return;
     case 'S':
@@ -202,9 +205,9 @@ void RavixAppBase::ShowMarkerListBox() {
     }
     auto* box = new DemoPlaybackBox(this, DemoPlaybackBox::Kind::MarkerList, kMarkerListBoxId);
     mListedMarkers.clear();
-    for (const DemoMarker& marker : mMarkers) {
+    for (const DemoMarker& marker : mDemo.Markers()) {
         if (marker.mUpdate > static_cast<uint32_t>(UpdateCount())) {
-            box->List()->AddRow(MarkerRow(marker, mRecordedLength, mUpdateInterval));
+            box->List()->AddRow(MarkerRow(marker, mDemo.RecordedLength(), mUpdateInterval));
             mListedMarkers.push_back(marker.mUpdate);
         }
     }
@@ -221,6 +224,7 @@ void RavixAppBase::OpenPlaybackBox(DemoPlaybackBox* box, int height) {
     mBoxSavedMouseInWindow = mMouseInWindow;
     RegisterDialog(box->mId, box);
     mPlaybackBox = box;
+    mDemo.SetBoxOpen(true);
 }
 
 bool RavixAppBase::HandlePlaybackBoxButton(int dialogId, int buttonId) {
@@ -238,14 +242,16 @@ bool RavixAppBase::HandlePlaybackBoxButton(int dialogId, int buttonId) {
             if (auto store = OpenSettings(kJumpTimeSetting, subKey, valueName)) {
                 (void)store->Write(subKey, valueName, value);
             }
-            const int64_t target = static_cast<int64_t>(mRecordedLength) -
+            const int64_t target = static_cast<int64_t>(mDemo.RecordedLength()) -
                                    (ParseJumpTime(text) + 1) * 1000 / mUpdateInterval;
-            mJumpTarget = static_cast<int>(std::clamp<int64_t>(target, INT_MIN, INT_MAX));
+            mDemo.Controls().mJumpTarget =
+                static_cast<int>(std::clamp<int64_t>(target, INT_MIN, INT_MAX));
         } else {
             const int row = mPlaybackBox->List()->GetSelected();
             if (row >= 0 && row < static_cast<int>(mListedMarkers.size()) &&
                 mListedMarkers[row] > static_cast<uint32_t>(UpdateCount())) {
-                mJumpTarget = static_cast<int>(std::min<uint32_t>(mListedMarkers[row], INT_MAX));
+                mDemo.Controls().mJumpTarget =
+                    static_cast<int>(std::min<uint32_t>(mListedMarkers[row], INT_MAX));
             }
         }
     }
@@ -257,6 +263,7 @@ bool RavixAppBase::HandlePlaybackBoxButton(int dialogId, int buttonId) {
 void RavixAppBase::ClosePlaybackBox() {
     DismissDialog(mPlaybackBox->mId);
     mPlaybackBox = nullptr;
+    mDemo.SetBoxOpen(false);
     mReplayMouseX = mBoxSavedPointer.mX;
     mReplayMouseY = mBoxSavedPointer.mY;
     mPointerKnown = mBoxSavedPointerKnown;

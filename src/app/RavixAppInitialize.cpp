@@ -1,6 +1,5 @@
 #include "app/RavixAppBase.h"
 
-#include "app/HTTPTransfer.h"
 #include "app/StartupCleanup.h"
 #include "audio/ALDevice.h"
 #include "audio/ALMusicInterface.h"
@@ -9,6 +8,7 @@
 #include "base/Rect.h"
 #include "files/PakInterface.h"
 #include "files/PrivateFolder.h"
+#include "net/HTTPTransfer.h"
 #include "platform/XdgFolders.h"
 #include "widgets/WidgetManager.h"
 
@@ -45,10 +45,10 @@ void RavixAppBase::Initialize() {
         RemoveTemporaryFilesOfKilledRuns(mDataFolder, SettingsStore::FilePathForKey(mRegistryKey));
     }
     mStartTick = Now();
-    if (mPlaying) {
+    if (mDemo.IsPlaying()) {
         std::string message;
         if (!ReadDemoHeader(message)) {
-            mPlaying = false;
+            mDemo.SetMode(DemoSession::Mode::Off);
             ShowFatalError(message);
             QuitProcess(0);
         }
@@ -57,7 +57,7 @@ void RavixAppBase::Initialize() {
     // a replay draws the same numbers.
     gRandom.Seed(static_cast<uint32_t>(mStartTick));
     // Web transfers are numbered from the start of the run for the same reason.
-    if (mRecording || mPlaying) {
+    if (mDemo.GetMode() != DemoSession::Mode::Off) {
         HTTPTransfer::RestartNumbering();
     }
     // The window layer creates the hidden window and the built-in cursors here.
@@ -71,7 +71,7 @@ void RavixAppBase::Initialize() {
         mFullScreenForced = true;
     }
     CreateMainWindow();
-    if (mPlaying) {
+    if (mDemo.IsPlaying()) {
         ReadDemoDisplayRecord();
     }
     if (!mSounds) {
@@ -127,7 +127,7 @@ void RavixAppBase::MakeDataFolder() {
             std::filesystem::perm_options::remove, ignored);
     }
     mDataFolder = folder.string() + "/";
-    mDemoPath = MakeDemoPathAbsolute(mDemoPath);
+    mDemo.SetPath(MakeDemoPathAbsolute(mDemo.Path()));
 }
 
 void RavixAppBase::Run() {
@@ -143,7 +143,7 @@ void RavixAppBase::Run() {
     mInMainLoop = true;
     ResetTiming();
     mLastTimerTick = runStart;
-    mLastStallCheck = runStart;
+    mScheduler.RestartStallCheck(runStart);
     RunMainLoop();
     SweepDeferredDeletes();
     mInMainLoop = false;

@@ -238,9 +238,7 @@ void RavixAppBase::MovePointer(Point position) {
     if (mPointerKnown && position == last) {
         return;
     }
-    if (mRecording) {
-        RecordPointerMove(mPointerKnown ? std::optional<Point>(last) : std::nullopt, position);
-    }
+    mDemo.RecordPointerMove(mPointerKnown ? std::optional<Point>(last) : std::nullopt, position);
     mPointerKnown = true;
     mReplayMouseX = position.mX;
     mReplayMouseY = position.mY;
@@ -255,19 +253,15 @@ void RavixAppBase::HandleMouseMessage(const PlatformMessage& message) {
     MovePointer(position);
     if (!mMouseInWindow) {
         mMouseInWindow = true;
-        if (mRecording) {
-            RecordDemoEvent({.mCommand = kDemoMouseEnter});
-        }
+        mDemo.RecordDemoEvent({.mCommand = kDemoMouseEnter});
         ApplyCursorShape();
     }
     if (message.mKind == MessageKind::MouseMove) {
         return;
     }
     const bool down = IsButtonDown(message.mKind);
-    if (mRecording) {
-        RecordDemoEvent(
-            {.mCommand = kDemoMouseButton, .mFlag = down, .mCode = ClickCode(message.mKind)});
-    }
+    mDemo.RecordDemoEvent(
+        {.mCommand = kDemoMouseButton, .mFlag = down, .mCode = ClickCode(message.mKind)});
     if (down) {
         mPlatform->CaptureMouse(true);
         mWidgets->MouseDown(position.mX, position.mY, ClickCode(message.mKind));
@@ -292,7 +286,7 @@ void RavixAppBase::DeliverKeyDown(int key, bool altEnter) {
     if (altEnter) {
         // Alt+Enter switches between a window and full screen, unless full screen was forced
         // or has failed. A demo plays in a window.
-        if (!mFullScreenForced && !mFullScreenFailed && !mPlaying) {
+        if (!mFullScreenForced && !mFullScreenFailed && !mDemo.IsPlaying()) {
             ChangeScreenMode(!mWantWindowed);
             ClearKeyState();
         }
@@ -330,16 +324,12 @@ void RavixAppBase::HandleTimer() {
         return;
     }
     if (inside) {
-        if (mRecording) {
-            RecordDemoEvent({.mCommand = kDemoMouseEnter});
-        }
+        mDemo.RecordDemoEvent({.mCommand = kDemoMouseEnter});
     } else {
         PlatformMessage leftAt;
         mPlatform->GetCursorPosition(leftAt.mX, leftAt.mY);
         MovePointer(PointerPosition(leftAt));
-        if (mRecording) {
-            RecordDemoEvent({.mCommand = kDemoMouseLeave});
-        }
+        mDemo.RecordDemoEvent({.mCommand = kDemoMouseLeave});
         mWidgets->MouseExit();
         mPointerKnown = false;
     }

@@ -27,8 +27,6 @@ private:
     int& mDepth;
 };
 
-constexpr double kMaxTimeBacklog = 200.0;
-
 } // namespace
 
 void RavixAppBase::RunMainLoop() {
@@ -58,22 +56,22 @@ bool RavixAppBase::RunPass(bool& updated) {
     if (Now() - mLastCrashContextTick >= 1000) {
         RefreshCrashContext();
     }
-    if (mLoopPhase == 3) {
-        mLoopPhase = 0;
+    if (mScheduler.Phase() == LoopPhase::DrawOrSleep) {
+        mScheduler.SetPhase(LoopPhase::Messages);
     }
     PassDepthScope depth(mPassDepth);
-    if (mLoopPhase == 0) {
+    if (mScheduler.Phase() == LoopPhase::Messages) {
         PumpSystemMessages();
         PlayDemoEvents();
         if (!ProcessDeferredMessage()) {
-            mLoopPhase = 1;
+            mScheduler.SetPhase(LoopPhase::UpdateCheck);
         }
         return true;
     }
     int updatesBefore = mStatistics.mUpdateCount;
     if (mSingleStep == SingleStep::Frozen) {
         mPlatform->Sleep(mUpdateInterval);
-        mLoopPhase = 3;
+        mScheduler.SetPhase(LoopPhase::DrawOrSleep);
         return true;
     }
     if (mSingleStep == SingleStep::StepOnce) {
@@ -81,7 +79,7 @@ bool RavixAppBase::RunPass(bool& updated) {
         TryAdvanceUpdate();
         AdvanceFraction(1.0f);
         DrawFrame();
-        mLoopPhase = 3;
+        mScheduler.SetPhase(LoopPhase::DrawOrSleep);
     } else {
         RunFrame(true);
     }
@@ -95,8 +93,8 @@ void RavixAppBase::EndSingleStep() {
 }
 
 bool RavixAppBase::RefreshPacingActive() const {
-    return !mPlaying && mRefreshPacing && !mLastDrawWasEmpty && !mRefreshPacingBroken &&
-           !mWindowedNow;
+    return !mDemo.IsPlaying() && mRefreshPacing && !mScheduler.LastDrawWasEmpty() &&
+           !mRefreshPacingBroken && !mWindowedNow;
 }
 
 bool RavixAppBase::RunFrame(bool allowSleep) {
@@ -119,7 +117,7 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
     if (RunDemoFastForward(updatesPerFrame, fastForwardResult)) {
         return fastForwardResult;
     }
-    if (mPlaying && (mPlaybackPaused || mPlaybackBox != nullptr)) {
+    if (mDemo.IsHeld()) {
         // A paused demo (or one waiting for a playback box) draws what changed and waits for
         // its controls without spinning.
         if (!allowSleep) {
@@ -127,7 +125,7 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
         }
         DrawFrame();
         mPlatform->Sleep(mUpdateInterval);
-        mLoopPhase = 3;
+        mScheduler.SetPhase(LoopPhase::DrawOrSleep);
         SweepDeferredDeletes();
         return true;
     }
@@ -149,7 +147,7 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
                 mStatistics.mSleepTime += mUpdateInterval;
                 mPlatform->Sleep(mUpdateInterval);
             }
-            mLoopPhase = 3;
+            mScheduler.SetPhase(LoopPhase::DrawOrSleep);
             SweepDeferredDeletes();
             return true;
         }
@@ -158,39 +156,40 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
         }
         int slept = 0;
         bool handled = false;
-        if (mLoopPhase == 1) {
-            ++mUpdatesSinceDraw;
-            if (mUpdatesSinceDraw < std::ceil(speed * 10) || !mLoadingComplete) {
+        if (mScheduler.Phase() == LoopPhase::UpdateCheck) {
+            const int updatesSinceDraw = mScheduler.CountUpdateSinceDraw();
+            if (updatesSinceDraw < std::ceil(speed * 10) || !mLoadingComplete) {
                 double threshold = frameInterval;
                 if (paced) {
-                    threshold = mUpdatedSinceDraw ? static_cast<int>(frameInterval * 0.75) : 0;
+                    threshold =
+                        mScheduler.UpdatedSinceDraw() ? static_cast<int>(frameInterval * 0.75) : 0;
                 }
-                if (threshold <= mTimeAccumulator) {
+                if (threshold <= mScheduler.TimeAccumulator()) {
                     RunStallDetector();
                     // Refused only during demo playback, when a recorded event is due: the
                     // next pass then runs the message phase and the player.
-                    mLoopPhase = TryAdvanceUpdate() ? 2 : 3;
-                    mUpdatedSinceDraw = true;
+                    mScheduler.SetPhase(TryAdvanceUpdate() ? LoopPhase::FurtherUpdates
+                                                           : LoopPhase::DrawOrSleep);
+                    mScheduler.NoteUpdated();
                     handled = true;
                 }
             }
-        } else if (mLoopPhase == 2) {
-            mLoopPhase = 3;
+        } else if (mScheduler.Phase() == LoopPhase::FurtherUpdates) {
+            mScheduler.SetPhase(LoopPhase::DrawOrSleep);
             RunFurtherUpdates(updatesPerFrame);
-            mTimeAccumulator = paced ? std::max(0.0, mTimeAccumulator - frameInterval - 0.2)
-                                     : mTimeAccumulator - frameInterval;
+            mScheduler.ConsumeFrame(frameInterval, paced);
             handled = true;
         }
         if (!handled) {
-            mLoopPhase = 3;
-            mUpdatesSinceDraw = 0;
-            if (mUpdatedSinceDraw) {
+            mScheduler.SetPhase(LoopPhase::DrawOrSleep);
+            mScheduler.ClearUpdatesSinceDraw();
+            if (mScheduler.UpdatedSinceDraw()) {
                 DrawFrame();
             } else {
                 // Sleep to the next update, rounded up: a wait shorter than a millisecond
                 // would otherwise be spent spinning (and never end on a clock that only
                 // moves when the program sleeps).
-                int ms = static_cast<int>(std::ceil(frameInterval - mTimeAccumulator));
+                int ms = mScheduler.MillisecondsToNextUpdate(frameInterval);
                 if (ms >= 1) {
                     if (!allowSleep) {
                         return false;
@@ -220,74 +219,57 @@ bool RavixAppBase::RunFrame(bool allowSleep) {
 // After an update: the further whole updates a frame holds (the demo player first, since an
 // event may be due), then the fractional update.
 void RavixAppBase::RunFurtherUpdates(float updatesPerFrame) {
-    mFractionalAccumulator += updatesPerFrame - 1;
+    mScheduler.AddFrameFraction(updatesPerFrame);
     SweepDeferredDeletes();
-    while (mFractionalAccumulator >= 1) {
+    while (mScheduler.HasWholeUpdateLeft()) {
         PlayDemoEvents();
-        ++mUpdatesSinceDraw;
+        mScheduler.CountUpdateSinceDraw();
         if (!TryAdvanceUpdate()) {
             break;
         }
         SweepDeferredDeletes();
-        mFractionalAccumulator -= 1;
+        mScheduler.TakeWholeUpdate();
     }
     AdvanceFraction(updatesPerFrame);
     SweepDeferredDeletes();
 }
 
 void RavixAppBase::StepTimeAccumulator() {
-    int64_t now = Now();
-    if (mAccumulatorStarted) {
-        mTimeAccumulator = std::min(
-            kMaxTimeBacklog, mTimeAccumulator + static_cast<double>(now - mLastAccumulatorStep));
-    }
-    mAccumulatorStarted = true;
-    mLastAccumulatorStep = now;
+    mScheduler.StepTimeAccumulator(Now());
 }
 
 void RavixAppBase::ResetTiming() {
-    mTimeAccumulator = 0;
-    mLastAccumulatorStep = Now();
-    mAccumulatorStarted = true;
+    mScheduler.ResetTiming(Now());
 }
 
 // When a second's worth of updates keeps taking 800 ms or less, the display does not wait for
 // its refresh (a driver without vertical sync): updates then follow the clock for good.
 void RavixAppBase::RunStallDetector() {
-    if (mPlaying || mSpeedFactor != 1.0) {
+    if (mDemo.IsPlaying() || mSpeedFactor != 1.0) {
         return;
     }
-    if (++mStallUpdates < (mUpdateInterval + 999) / mUpdateInterval) {
-        return;
-    }
-    mStallUpdates = 0;
-    int64_t now = Now();
-    if (now - mLastStallCheck > 800) {
-        mStallStrikes = 0;
-    } else if (++mStallStrikes >= 3) {
+    if (mScheduler.DetectStall(Now(), mUpdateInterval)) {
         mRefreshPacingBroken = true;
     }
-    mLastStallCheck = now;
 }
 
 bool RavixAppBase::TryAdvanceUpdate() {
     if (mIdlePaused) {
         return false;
     }
-    if (mPlaying) {
+    if (mDemo.IsPlaying()) {
         // Loading completes where it did in the recording, and the events recorded before
         // this update run first.
-        if (mLoadingThreadFinished && !mLoadingComplete && mRecordedLoadDone) {
+        const bool recordedLoadDone = mDemo.RecordedLoadDone();
+        if (mLoadingThreadFinished && !mLoadingComplete && recordedLoadDone) {
             MarkLoadingComplete();
         }
-        if (mLoadingComplete != mRecordedLoadDone || IsDemoEventDue()) {
+        if (mLoadingComplete != recordedLoadDone || mDemo.IsDemoEventDue()) {
             return false;
         }
     } else if (mLoadingThreadFinished && !mLoadingComplete) {
         MarkLoadingComplete();
-        if (mRecording) {
-            RecordDemoEvent({.mCommand = kDemoLoadingComplete});
-        }
+        mDemo.RecordDemoEvent({.mCommand = kDemoLoadingComplete});
     }
     AdvanceUpdate();
     return true;
@@ -337,9 +319,10 @@ bool RavixAppBase::DrawFrame() {
         mDrawing = false;
     }
     const int64_t drawEnd = Now();
-    if ((drawn || drawEnd - mLastPresentTime > 999 || mCursorDirty) && drawEnd >= mNextDrawTime) {
+    if ((drawn || drawEnd - mLastPresentTime > 999 || mCursorDirty) &&
+        mScheduler.MayDraw(drawEnd)) {
         ++mStatistics.mDrawCount;
-        mLastDrawWasEmpty = false;
+        mScheduler.NoteFrameShown();
         mStatistics.mDrawTime += drawEnd - drawStart;
         DrawFrameRateOverlay();
         if (mWaitForRefresh && mWindowedNow && mRefreshRate > 0) {
@@ -355,18 +338,13 @@ bool RavixAppBase::DrawFrame() {
         StepTimeAccumulator();
         const int64_t presentEnd = Now();
         mStatistics.mPresentTime += presentEnd - presentStart;
-        mNextDrawTime = presentEnd;
-        if (mLoadingThreadStarted && !mLoadingThreadFinished) {
-            // Drawing is throttled while loading so that the loading thread gets the machine.
-            int64_t next = mNextDrawTime + std::max<int64_t>(drawEnd - drawStart, 15) + 35;
-            mNextDrawTime = std::max(next, presentEnd);
-        }
-        mUpdatedSinceDraw = false;
+        mScheduler.ScheduleNextDraw(presentEnd, drawEnd - drawStart,
+                                    mLoadingThreadStarted && !mLoadingThreadFinished);
+        mScheduler.NoteDrawPass(true);
         mCursorDirty = false;
         return true;
     }
-    mUpdatedSinceDraw = false;
-    mLastDrawWasEmpty = true;
+    mScheduler.NoteDrawPass(false);
     return false;
 }
 
@@ -459,7 +437,8 @@ void RavixAppBase::RunCursorThread() {
         // During playback the recorded position (on the logical screen) stands in for the
         // system cursor.
         bool known = true;
-        if (mPlaying) {
+        const bool replaying = mDemo.IsPlaying();
+        if (replaying) {
             x = mReplayMouseX;
             y = mReplayMouseY;
         } else {
@@ -471,7 +450,7 @@ void RavixAppBase::RunCursorThread() {
             // The software cursor moves with the next present: only the main thread may show
             // frames, and the main loop presents within a pass when the cursor is dirty.
             std::lock_guard lock(mDisplay->Lock());
-            Point position = mPlaying ? Point{x, y} : mWidgets->MapPointer(x, y);
+            Point position = replaying ? Point{x, y} : mWidgets->MapPointer(x, y);
             mDisplay->SetCursorPos(position.mX, position.mY);
             if (mDisplay->GetCursorImage() != nullptr) {
                 mCursorDirty = true;

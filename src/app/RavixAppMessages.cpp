@@ -47,7 +47,7 @@ void RavixAppBase::WindowProc(const PlatformMessage& message) {
         }
         return;
     case MessageKind::ActivateApp:
-        if (!mPlaying && message.mTarget == MessageTarget::MainWindow) {
+        if (!mDemo.IsPlaying() && message.mTarget == MessageTarget::MainWindow) {
             mActive = message.mCode != 0;
         }
         break;
@@ -71,11 +71,11 @@ void RavixAppBase::WindowProc(const PlatformMessage& message) {
     }
     // During demo playback characters are the playback controls and key downs go to the
     // developer keys, before queueing (the queued messages are then ignored).
-    if (mPlaying && mPlaybackBox == nullptr && message.mKind == MessageKind::Char) {
+    if (mDemo.ReplacesLiveInput() && message.mKind == MessageKind::Char) {
         HandlePlaybackControl(message.mCode);
         return; // used up (a box it opens must not receive it)
-    } else if (mPlaying && (message.mKind == MessageKind::KeyDown ||
-                            message.mKind == MessageKind::SysKeyDown)) {
+    } else if (mDemo.IsPlaying() && (message.mKind == MessageKind::KeyDown ||
+                                     message.mKind == MessageKind::SysKeyDown)) {
         OnDebugKey(message.mCode);
     }
     auto queued = [&](auto matches) {
@@ -104,13 +104,11 @@ bool RavixAppBase::ProcessDeferredMessage() {
     }
     PlatformMessage message = mDeferredQueue.front();
     mDeferredQueue.pop_front();
-    if (mRecording) {
-        RecordDemoMessage(message); // mouse messages are written as they are handled
-    }
+    mDemo.RecordDemoMessage(message); // mouse messages are written as they are handled
     if (message.mKind == MessageKind::Close) {
         mClosing = true;
         BeginShutdown();
-    } else if (!mPlaying || mPlaybackBox != nullptr) {
+    } else if (!mDemo.ReplacesLiveInput()) {
         // During playback the recorded events stand in for live input, except for a playback
         // box, which the viewer answers.
         if (message.mKind == MessageKind::Move) {

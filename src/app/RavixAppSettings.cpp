@@ -34,29 +34,20 @@ bool RavixAppBase::ReadSettingRaw(const std::string& name, SettingValue& value, 
     if (mRegistryKey.empty()) {
         return false;
     }
-    DemoEvent recorded;
-    if (mPlaying) {
-        if (mClosing || !TakeDemoEvent(kDemoSettingsRead, recorded) || !recorded.mFlag ||
-            recorded.mBytes.size() > maxLength) {
-            return false;
+    bool replayedRead = false;
+    SettingValue replayed;
+    if (mDemo.ReplaySettingRead(maxLength, replayedRead, replayed.mType, replayed.mBytes)) {
+        if (replayedRead) {
+            value = std::move(replayed);
         }
-        value = {recorded.mNumber, std::move(recorded.mBytes)};
-        return true;
+        return replayedRead;
     }
     std::string subKey;
     std::string valueName;
     std::unique_ptr<SettingsStore> store = OpenSettings(name, subKey, valueName);
     const bool read = store != nullptr && store->Read(subKey, valueName, value) &&
                       value.mBytes.size() <= maxLength;
-    if (mRecording) {
-        recorded.mCommand = kDemoSettingsRead;
-        recorded.mFlag = read;
-        if (read) {
-            recorded.mNumber = value.mType;
-            recorded.mBytes = value.mBytes;
-        }
-        RecordDemoEvent(std::move(recorded));
-    }
+    mDemo.RecordSettingRead(read, value.mType, value.mBytes);
     return read;
 }
 
@@ -64,17 +55,15 @@ bool RavixAppBase::WriteSettingRaw(const std::string& name, const SettingValue& 
     if (mRegistryKey.empty()) {
         return false;
     }
-    DemoEvent recorded;
-    if (mPlaying) {
-        return mClosing || (TakeDemoEvent(kDemoSettingsWrite, recorded) && recorded.mFlag);
+    bool replayedWrite = false;
+    if (mDemo.ReplaySettingWrite(replayedWrite)) {
+        return replayedWrite;
     }
     std::string subKey;
     std::string valueName;
     std::unique_ptr<SettingsStore> store = OpenSettings(name, subKey, valueName);
     const bool written = store != nullptr && store->Write(subKey, valueName, value);
-    if (mRecording) {
-        RecordDemoEvent({.mCommand = kDemoSettingsWrite, .mFlag = written});
-    }
+    mDemo.RecordSettingWrite(written);
     return written;
 }
 

@@ -55,7 +55,7 @@ void RavixAppBase::CreateMainWindow() {
     mPlatform->DestroyMainWindow();
 
     // The desktop's display mode is never changed: full screen is a window over the desktop.
-    const bool windowed = mPlaying || mWantWindowed;
+    const bool windowed = mDemo.IsPlaying() || mWantWindowed;
     MainWindowSpec spec;
     spec.mCaption = mWindowCaption;
     spec.mClientWidth = mScreenWidth;
@@ -69,6 +69,10 @@ void RavixAppBase::CreateMainWindow() {
         QuitProcess(1);
     }
     mWindowedNow = windowed;
+    if (auto icon = mWindowIconPath.empty() ? nullptr : LoadDisplayImage(mWindowIconPath, false)) {
+        mPlatform->SetMainWindowIcon(
+            {icon->GetPixels(), icon->GetWidth(), icon->GetHeight(), icon->GetWidth()});
+    }
     if (windowed) {
         PlaceMainWindow();
     }
@@ -135,11 +139,11 @@ void RavixAppBase::PlaceMainWindow() {
 void RavixAppBase::SyncActivation() {
     const bool wasActive = mActive;
     // A demo being played keeps the activity of the recording, which the stream carries.
-    if (!mPlaying) {
+    if (!mDemo.IsPlaying()) {
         mActive = mPlatform->IsMainWindowActive();
     }
-    if (mRecording && mActive != wasActive) {
-        RecordDemoEvent({.mCommand = kDemoActivation, .mFlag = mActive});
+    if (mActive != wasActive) {
+        mDemo.RecordDemoEvent({.mCommand = kDemoActivation, .mFlag = mActive});
     }
     if (mIconic) {
         mIconic = false;
@@ -166,11 +170,9 @@ int RavixAppBase::InitDisplay() {
     const bool waitForVSync = !mWindowedNow || mWaitForRefresh;
     const int result = mDisplay->Init(mScreenWidth, mScreenHeight, !mWindowedNow, waitForVSync);
     mRefreshRate = mDisplay->GetRefreshRate();
-    if (mRecording) {
-        RecordDemoEvent({.mCommand = kDemoDisplay,
-                         .mFlag = mWindowedNow,
-                         .mCode = std::clamp(mRefreshRate, 0, 255)});
-    }
+    mDemo.RecordDemoEvent({.mCommand = kDemoDisplay,
+                           .mFlag = mWindowedNow,
+                           .mCode = std::clamp(mRefreshRate, 0, 255)});
     if (result != DDInterface::RESULT_OK) {
         return result;
     }
@@ -334,7 +336,7 @@ void RavixAppBase::SetCursorImage(int number, Image* image) {
 // system cursor (which the window system shows only over the window) is the no-entry sign,
 // and the software cursor shows the recorded one where the recording had it.
 void RavixAppBase::ApplyCursorShape() {
-    if (mPlaying && !mWindowHidden) {
+    if (mDemo.IsPlaying() && !mWindowHidden) {
         Image* image = IsCursorNumber(mCursorNumber) && mMouseInWindow
                            ? mCursorImages[mCursorNumber]
                            : nullptr;

@@ -1,6 +1,5 @@
 #include "game/Board.h"
 
-#include "game/Card.h"
 #include "game/GameApp.h"
 #include "game/GameResources.h"
 #include "game/Level.h"
@@ -15,75 +14,65 @@
 
 namespace tarnwick {
 
-Board::Board(GameApp* app, int mode) : mApp(app), mMode(mode) {
-    Init();
+namespace {
+
+// What the rules need of the card pictures loaded now.
+CardPictureCells CurrentCardPictures() {
+    CardPictureCells cells;
+    if (IMAGE_TILES != nullptr) {
+        cells.mCellWidth = static_cast<float>(IMAGE_TILES->GetCellWidth());
+        cells.mCellHeight = static_cast<float>(IMAGE_TILES->GetCellHeight());
+    }
+    // A saved game is only taken when both pictures are there to show its faces.
+    if (IMAGE_TILES != nullptr && IMAGE_SYMBOLS != nullptr) {
+        cells.mTileColumns = IMAGE_TILES->mCellColumns;
+        cells.mTileRows = IMAGE_TILES->mCellRows;
+        cells.mSymbolCells = IMAGE_SYMBOLS->mCellColumns * IMAGE_SYMBOLS->mCellRows;
+    }
+    return cells;
+}
+
+} // namespace
+
+Board::Board(GameApp* app, PlayMode mode)
+    : mApp(app), mRenderer(std::make_unique<Renderer>()),
+      mModel(std::make_unique<BoardModel>(mRenderer.get(), mode, CurrentCardPictures())) {
+    TakePointerPosition();
 }
 
 Board::~Board() = default;
 
-void Board::Init() {
-    mPaused = false;
-    mRenderer = std::make_unique<Renderer>();
-    mLevel = std::make_unique<Level>(mRenderer.get());
-    mLevel->Load(mLevelIndex);
+void Board::TakePointerPosition() {
     if (mApp != nullptr && mApp->mWidgets != nullptr) {
         mMouseX = mApp->mWidgets->mPointerX;
         mMouseY = mApp->mWidgets->mPointerY;
     }
-    mCardScale = 1.0f;
-    mAllSolved = false;
-    mGameEnded = false;
-    mResultDelay = 0;
-    mBonusTimer = 0;
-    mBonusX = 0;
-    mBonusY = 0;
-    mScore = kStartScore;
-    mPendingScore = 0;
-    mTicks = 0;
-    if (!LoadGame()) {
-        // Resuming without a saved game plays as hard does; the saved mode stays one of the
-        // four difficulties.
-        if (mMode == kResumeMode) {
-            mMode = 3;
-        }
-        Deal();
-    }
 }
 
-void Board::Clear() {
-    mCards.clear();
-    mLevel.reset();
-    mRenderer.reset();
+void Board::ShowBonus(int points, int x, int y) {
+    mBonusTimer = kBonusFrames;
+    mBonusValue = points;
+    mBonusX = x;
+    mBonusY = y;
 }
 
-void Board::NextGame() {
-    if (mMode == 0) {
-        mMode = 1;
-    }
-    mLevelIndex += 1;
-    if (mLevelIndex > mLevel->GetMaxLevel()) {
-        mLevelIndex = 0;
-    }
-    Clear();
-    Init();
-}
-
-std::unique_ptr<ravix::ButtonWidget> Board::MakeButton(int id, ravix::Image* image, int centreX,
-                                                       int centreY) {
-    auto button = std::make_unique<ravix::ButtonWidget>(id, this);
+ravix::OwnedWidget<ravix::ButtonWidget> Board::MakeButton(int id, ravix::Image* image, int centreX,
+                                                          int centreY) {
+    ravix::OwnedWidget<ravix::ButtonWidget> button(std::make_unique<ravix::ButtonWidget>(id, this));
     // The board's buttons show their over look in the upper half.
     const ravix::Rect look = SetStackedLooks(*button, image, StackedLook::OverOnTop);
-    button->Resize(centreX - look.mWidth / 2, centreY - look.mHeight / 2, look.mWidth, look.mHeight);
+    button->Resize(centreX - look.mWidth / 2, centreY - look.mHeight / 2, look.mWidth,
+                   look.mHeight);
     return button;
 }
 
-std::array<std::unique_ptr<ravix::ButtonWidget>*, 5> Board::Buttons() {
+std::array<ravix::OwnedWidget<ravix::ButtonWidget>*, 5> Board::Buttons() {
     return {&mMenuButton, &mHelpButton, &mOptionsButton, &mMinimizeButton, &mCloseButton};
 }
 
 void Board::OnAttached(ravix::WidgetManager* manager) {
     ravix::Widget::OnAttached(manager);
-    if (mMenuButton == nullptr) {
+    if (!mMenuButton) {
         mMenuButton = MakeButton(kMenuButton, IMAGE_MENU_BTN, 400, 550);
         mHelpButton = MakeButton(kHelpButton, IMAGE_HELP_BTN, 710, 520);
         mOptionsButton = MakeButton(kOptionsButton, IMAGE_OPTIONS_BTN, 80, 530);
@@ -100,15 +89,35 @@ void Board::OnAttached(ravix::WidgetManager* manager) {
 void Board::OnDetached(ravix::WidgetManager* manager) {
     ravix::Widget::OnDetached(manager);
     for (auto* button : Buttons()) {
-        if (*button != nullptr && (*button)->GetParent() == manager) {
+        if (*button && (*button)->GetParent() == manager) {
             manager->DetachChild(button->get());
         }
     }
 }
 
+void Board::Update() {
+    ravix::Widget::Update();
+    Invalidate();
+    if (mModel->Cards().empty() && mManager != nullptr) {
+        LeaveEmptyLevel();
+        return;
+    }
+    if (!mFocused || mModel->IsPaused()) {
+        return; // the game is frozen: no timer runs
+    }
+    const bool fullScreen = !mApp->mWantWindowed;
+    if (mMinimizeButton) {
+        mMinimizeButton->SetVisible(fullScreen);
+        mCloseButton->SetVisible(fullScreen);
+    }
+    if (mModel->Update(mMouseX, mMouseY)) {
+        mApp->PlayEffect(SOUND_GAME_END);
+    }
+}
+
 void Board::KeyUp(int key) {
     if (key == ravix::kKeyPause || key == ravix::kKeyEscape) {
-        mPaused = true;
+        mModel->Pause();
     }
 }
 
@@ -117,22 +126,56 @@ void Board::MouseMove(int x, int y) {
     mMouseY = y;
 }
 
+void Board::MouseUp(int /*x*/, int /*y*/, int button, int /*clicks*/) {
+    const BoardModel::ClickResult result = mModel->Click(
+        button == kButtonLeft ? BoardModel::MouseButton::Left : BoardModel::MouseButton::Other);
+    switch (result.mAction) {
+    case BoardModel::ClickAction::NextGame:
+        mApp->PlayEffect(SOUND_BTN);
+        TakePointerPosition();
+        break;
+    case BoardModel::ClickAction::HelpClosed:
+        mApp->PlayEffect(SOUND_BTN);
+        break;
+    case BoardModel::ClickAction::Picked:
+        PlayPickSounds(result.mPick);
+        if (result.mPick.mShowBonus) {
+            ShowBonus(result.mPick.mPoints, result.mPick.mBonusX, result.mPick.mBonusY);
+        }
+        break;
+    case BoardModel::ClickAction::Resumed:
+    case BoardModel::ClickAction::Ignored:
+        break;
+    }
+}
+
+void Board::PlayPickSounds(const BoardModel::PickResult& pick) {
+    for (int i = 0; i < pick.mTurned; ++i) {
+        mApp->PlayEffect(SOUND_CLICK);
+    }
+    if (pick.mJudgement == BoardModel::Judgement::Scored) {
+        mApp->PlayEffect(SOUND_SCORE);
+    } else if (pick.mJudgement == BoardModel::Judgement::Failed) {
+        mApp->PlayEffect(SOUND_ERROR);
+    }
+}
+
 void Board::OnButtonClick(int id) {
-    mPaused = false;
+    mModel->Resume();
     mApp->PlayEffect(SOUND_BTN);
     switch (id) {
     case kHelpButton:
-        mShowHelp = !mShowHelp;
+        mModel->ToggleHelp();
         break;
     case kMenuButton:
-        if (mShowHelp) {
-            mShowHelp = false;
+        if (mModel->IsHelpShown()) {
+            mModel->CloseHelp();
             break;
         }
         // A won game has ended: its saved game is deleted and its score recorded, so it is not
         // saved again for a resume that would only record it a second time.
-        if (!mGameEnded) {
-            SaveGame();
+        if (!mModel->IsGameEnded()) {
+            (void)mModel->SaveGame();
         }
         ReturnToTitle();
         break;
@@ -151,20 +194,12 @@ void Board::OnButtonClick(int id) {
 }
 
 void Board::ReturnToTitle() {
-    if (GetParent() != nullptr) {
-        GetParent()->DetachChild(this); // OnDetached takes the buttons down too
-    }
-    for (auto* button : Buttons()) {
-        if (*button != nullptr) {
-            mApp->DeferDelete(button->release());
-        }
-    }
-    mApp->DeferDelete(this);
-    mApp->ShowTitleScreen();
+    ravix::DetachFromParent(*this); // OnDetached takes the buttons down too
+    mApp->ShowTitleScreen();        // hands this board, and its buttons with it, to deletion
 }
 
 void Board::LeaveEmptyLevel() {
-    const int level = mLevelIndex;
+    const int level = mModel->LevelIndex();
     ReturnToTitle();
     mApp->ShowDialog(kNoCardsDialogId, true, "No Cards",
                      "Level " + std::to_string(level) + " of " + Level::kLevelsFile +

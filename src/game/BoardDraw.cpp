@@ -32,28 +32,28 @@ void DrawText(ravix::Graphics& g, ravix::Font* font, const ravix::Color& color,
 } // namespace
 
 void Board::Draw(ravix::Graphics& g) {
-    mLevel->Draw();
-    if (!mShowHelp) {
-        for (auto& card : mCards) {
+    mModel->GetLevel().Draw();
+    if (!mModel->IsHelpShown()) {
+        for (const auto& card : mModel->Cards()) {
             card->Draw();
         }
     }
     mRenderer->Draw(g);
     g.SetTintImages(false);
-    if (mShowHelp) {
+    if (mModel->IsHelpShown()) {
         g.DrawImage(IMAGE_HELP, 0, 0);
     }
     DrawScoreAndClock(g);
-    if (mAllSolved) {
+    if (mModel->IsAllSolved()) {
         DrawShadowedText(g, kNextGameText, 400 - TextWidth(FONT_DEFAULT, kNextGameText) / 2, 300);
     }
-    if (mPaused || !mFocused) {
+    if (mModel->IsPaused() || !mFocused) {
         g.DrawImage(IMAGE_PAUSE, 0, 0);
     }
 }
 
 void Board::DrawScoreAndClock(ravix::Graphics& g) {
-    const std::string score = std::to_string(mScore);
+    const std::string score = std::to_string(mModel->Score());
     DrawText(g, FONT_SMALL, kWhite, score, 400 - TextWidth(FONT_SMALL, score) / 2, 72);
 
     if (mBonusTimer > 0) {
@@ -62,8 +62,9 @@ void Board::DrawScoreAndClock(ravix::Graphics& g) {
         --mBonusY;
     }
 
-    const int minutes = mTicks / 6000;
-    const int seconds = mTicks / 100 - minutes * 60;
+    const int ticks = mModel->Ticks();
+    const int minutes = ticks / 6000;
+    const int seconds = ticks / 100 - minutes * 60;
     const std::string minutesText = std::to_string(minutes);
     DrawText(g, FONT_SMALL, kWhite, minutesText, 86 - TextWidth(FONT_SMALL, minutesText), 76);
     char secondsText[16];

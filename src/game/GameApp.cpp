@@ -23,6 +23,7 @@ GameApp::GameApp(std::unique_ptr<ravix::Platform> platform)
     mProductName = "Tarnwick";
     mVersionText = "1.0";
     mWindowCaption = mProductName;
+    mWindowIconPath = "images/icon.png";
     mRegistryKey = "Brannel\\Tarnwick";
     mScreenWidth = 800;
     mScreenHeight = 600;
@@ -32,31 +33,10 @@ GameApp::GameApp(std::unique_ptr<ravix::Platform> platform)
 }
 
 GameApp::~GameApp() {
-    TakeDownScreen(mBoard);
-    TakeDownScreen(mTitleScreen);
-    // A top-scores screen still open when the program ends belongs to no screen.
-    std::vector<TopScoresScreen*> scores;
-    for (ravix::Widget* widget : mWidgets->GetChildren()) {
-        if (auto* screen = dynamic_cast<TopScoresScreen*>(widget)) {
-            scores.push_back(screen);
-        }
-    }
-    for (TopScoresScreen* screen : scores) {
-        TakeDownScreen(screen);
-    }
+    mBoard.reset();
+    mTitleScreen.reset();
+    mTopScores.reset();
     mResources->ReleaseGroup("");
-}
-
-template <class Screen>
-void GameApp::TakeDownScreen(Screen*& screen) {
-    if (screen == nullptr) {
-        return;
-    }
-    if (screen->GetParent() != nullptr) {
-        screen->GetParent()->DetachChild(screen);
-    }
-    delete screen;
-    screen = nullptr;
 }
 
 void GameApp::Initialize() {
@@ -65,11 +45,11 @@ void GameApp::Initialize() {
         return;
     }
     if (mEndWithDemo) {
-        if (!mPlaying) {
+        if (!Demo().IsPlaying()) {
             FailStart("-headless replays a demo: give it with -play -demofile=FILE.");
         }
         // As fast as the machine allows, to the end of the recording.
-        mRunToEnd = true;
+        Demo().Controls().mRunToEnd = true;
     }
     CheckLevelsFile();
     LoadResourceManifest();
@@ -144,24 +124,37 @@ void GameApp::PlayEffect(int id) {
 }
 
 void GameApp::CreateTitleScreen() {
-    mTitleScreen = new TitleScreen(this);
+    mTitleScreen.reset(std::make_unique<TitleScreen>(this));
     mTitleScreen->Resize(0, 0, mScreenWidth, mScreenHeight);
-    mWidgets->InsertChild(mTitleScreen);
+    mWidgets->InsertChild(mTitleScreen.get());
 }
 
 void GameApp::ShowTitleScreen() {
-    mBoard = nullptr;
+    mBoard.DeleteAfterPass(this);
     CreateTitleScreen();
     mTitleScreen->ShowMainMenu();
     mTitleScreen->Invalidate();
 }
 
-void GameApp::CreateBoard(int mode) {
-    mTitleScreen = nullptr;
-    mBoard = new Board(this, mode);
+void GameApp::CreateBoard(PlayMode mode) {
+    mTitleScreen.DeleteAfterPass(this);
+    mBoard.reset(std::make_unique<Board>(this, mode));
     mBoard->Resize(0, 0, mScreenWidth, mScreenHeight);
-    mWidgets->InsertChild(mBoard);
-    mWidgets->FocusWidget(mBoard);
+    mWidgets->InsertChild(mBoard.get());
+    mWidgets->FocusWidget(mBoard.get());
+}
+
+void GameApp::ShowTopScores() {
+    mTopScores.DeleteAfterPass(this);
+    mTopScores.reset(std::make_unique<TopScoresScreen>(this));
+    mTopScores->CreateLink();
+    mTopScores->Resize(0, 0, mScreenWidth, mScreenHeight);
+    mWidgets->InsertChild(mTopScores.get());
+    mWidgets->FocusWidget(mTopScores.get());
+}
+
+void GameApp::CloseTopScores() {
+    mTopScores.DeleteAfterPass(this);
 }
 
 void GameApp::HandleCommandLineOption(const std::string& name, const std::string& value) {
@@ -176,16 +169,16 @@ void GameApp::HandleCommandLineOption(const std::string& name, const std::string
 void GameApp::OnShutdownBegins() {
     // Closing the program never loses a game in progress: it is saved as the menu button
     // saves it. A won game has no saved game any more.
-    if (mBoard != nullptr && !mBoard->IsAllSolved()) {
-        mBoard->SaveGame();
+    if (mBoard && !mBoard->Model().IsAllSolved()) {
+        (void)mBoard->Model().SaveGame();
     }
 }
 
 bool GameApp::RunFrame(bool allowSleep) {
     const bool result = RavixAppBase::RunFrame(allowSleep);
-    // The fast-forward clears mRunToEnd once every recorded event has run and the recorded
-    // length is reached: a headless replay ends there.
-    if (mEndWithDemo && mPlaying && !mRunToEnd && !mShuttingDown) {
+    // The fast-forward clears the run to the end once every recorded event has run and the
+    // recorded length is reached: a headless replay ends there.
+    if (mEndWithDemo && Demo().IsPlaying() && !Demo().Controls().mRunToEnd && !mShuttingDown) {
         BeginShutdown();
     }
     return result;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/RavixAppBase.h"
+#include "game/PlayMode.h"
+#include "widgets/OwnedWidget.h"
 
 #include <atomic>
 #include <memory>
@@ -10,6 +12,7 @@ namespace tarnwick {
 
 class Board;
 class TitleScreen;
+class TopScoresScreen;
 
 // The game's application: its identity and window, the three resource groups ("Init" and
 // "TitleScreen" on the main thread, "Game" on the loading thread), the music, and the switch
@@ -26,12 +29,16 @@ public:
 
     // Makes a title screen (buttons hidden) over the whole screen and adds it to the widgets.
     void CreateTitleScreen();
-    // The board's menu button: forgets the board (which took itself down) and shows a new title
-    // screen with its main menu at once.
+    // The board's menu button: takes the board (which left the widgets) to deletion after the
+    // pass and shows a new title screen with its main menu at once.
     void ShowTitleScreen();
-    // The title screen's difficulty and resume buttons (after it took itself down): a board in
-    // the mode, over the whole screen, with the keyboard focus.
-    void CreateBoard(int mode);
+    // The title screen's difficulty and resume buttons: takes the title screen down (deleted
+    // after the pass) and starts a board in the mode, over the whole screen, with the focus.
+    void CreateBoard(PlayMode mode);
+    // The title screen's scores button: the top scores over the whole screen, with the focus.
+    void ShowTopScores();
+    // The top scores' click (after the screen left the widgets): deleted after the pass.
+    void CloseTopScores();
 
     // "-headless" (the program entry chose the headless platform): with -play the replay runs
     // to the end of the demo as fast as it goes, and the program ends there.
@@ -40,8 +47,9 @@ public:
     void OnShutdownBegins() override;
     bool RunFrame(bool allowSleep) override;
 
-    Board* mBoard = nullptr;
-    TitleScreen* mTitleScreen = nullptr;
+    // The screen shown: the title screen (with the top scores over it at times) or a board.
+    ravix::OwnedWidget<Board> mBoard;
+    ravix::OwnedWidget<TitleScreen> mTitleScreen;
 
 private:
     // Marks the loading failed, shows the text as a fatal error and ends the program.
@@ -50,9 +58,7 @@ private:
     // read, a missing level, a count below 1, a grid larger than its deck (every problem that
     // keeps a level from being dealt and won) ends the start with the file, level and problem.
     void CheckLevelsFile();
-    template <class Screen>
-    void TakeDownScreen(Screen*& screen);
-
+    ravix::OwnedWidget<TopScoresScreen> mTopScores;
     bool mEndWithDemo = false;
     // Set at most once: the resources could not be loaded, and the menu never shows.
     std::atomic<bool> mLoadingFailed = false;

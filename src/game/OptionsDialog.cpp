@@ -14,8 +14,10 @@ namespace tarnwick {
 namespace {
 
 // A dialog button drawn from its image: the top half normal, the bottom half while over it.
-ravix::ButtonWidget* MakeImageButton(int id, ravix::ButtonListener* listener, ravix::Image* image) {
-    auto* button = new ravix::ButtonWidget(id, listener);
+ravix::OwnedWidget<ravix::ButtonWidget> MakeImageButton(int id, ravix::ButtonListener* listener,
+                                                        ravix::Image* image) {
+    ravix::OwnedWidget<ravix::ButtonWidget> button(
+        std::make_unique<ravix::ButtonWidget>(id, listener));
     SetStackedLooks(*button, image, StackedLook::NormalOnTop);
     return button;
 }
@@ -28,35 +30,25 @@ int HeightOf(const ravix::Image* image) {
     return image != nullptr ? image->GetHeight() : 0;
 }
 
-void DetachFromTree(ravix::Widget* widget) {
-    if (widget != nullptr && widget->GetParent() != nullptr) {
-        widget->GetParent()->DetachChild(widget);
-    }
-}
-
 } // namespace
 
 OptionsDialog::OptionsDialog(GameApp* app)
     : Dialog(app, IMAGE_DIALOG_OPTIONS, kDialogId, true, "", "", "", kNoButtons), mApp(app) {
     mOldMusicLevel = app->GetMusicLevel();
     mOldEffectsLevel = app->GetEffectsLevel();
-    mMusicSlider = new ravix::Slider(IMAGE_SLIDER_TRACK, IMAGE_SLIDER_THUMB, kMusicSlider, this);
+    mMusicSlider.reset(std::make_unique<ravix::Slider>(IMAGE_SLIDER_TRACK, IMAGE_SLIDER_THUMB,
+                                                       kMusicSlider, this));
     mMusicSlider->SetValue(mOldMusicLevel);
-    mEffectsSlider =
-        new ravix::Slider(IMAGE_SLIDER_TRACK, IMAGE_SLIDER_THUMB, kEffectsSlider, this);
+    mEffectsSlider.reset(std::make_unique<ravix::Slider>(IMAGE_SLIDER_TRACK, IMAGE_SLIDER_THUMB,
+                                                         kEffectsSlider, this));
     mEffectsSlider->SetValue(mOldEffectsLevel);
     mOkButton = MakeImageButton(kOk, this, IMAGE_BTN_OK);
     mCancelButton = MakeImageButton(kCancel, this, IMAGE_BTN_CANCEL);
-    mFullScreenCheckbox = new ravix::Checkbox(IMAGE_CHECKBOX, nullptr, kFullScreen, this);
+    mFullScreenCheckbox.reset(
+        std::make_unique<ravix::Checkbox>(IMAGE_CHECKBOX, nullptr, kFullScreen, this));
 }
 
-OptionsDialog::~OptionsDialog() {
-    delete mMusicSlider;
-    delete mEffectsSlider;
-    delete mOkButton;
-    delete mCancelButton;
-    delete mFullScreenCheckbox;
-}
+OptionsDialog::~OptionsDialog() = default;
 
 void OptionsDialog::OnAttached(ravix::WidgetManager* manager) {
     Dialog::OnAttached(manager);
@@ -64,27 +56,28 @@ void OptionsDialog::OnAttached(ravix::WidgetManager* manager) {
     for (ravix::Widget* control : Controls()) {
         control->mStackOrder = mStackOrder;
     }
-    manager->InsertChild(mMusicSlider);
-    manager->InsertChild(mEffectsSlider);
-    manager->InsertChild(mOkButton);
-    manager->InsertChild(mCancelButton);
+    manager->InsertChild(mMusicSlider.get());
+    manager->InsertChild(mEffectsSlider.get());
+    manager->InsertChild(mOkButton.get());
+    manager->InsertChild(mCancelButton.get());
     const int width = WidthOf(IMAGE_CHECKBOX);
     const int height = HeightOf(IMAGE_CHECKBOX);
     mFullScreenCheckbox->mOffCell = ravix::Rect(0, 0, width / 2, height);
     mFullScreenCheckbox->mOnCell = ravix::Rect(width / 2, 0, width / 2, height);
     mFullScreenCheckbox->SetOn(!mApp->mWantWindowed, false);
-    manager->InsertChild(mFullScreenCheckbox);
+    manager->InsertChild(mFullScreenCheckbox.get());
 }
 
 void OptionsDialog::OnDetached(ravix::WidgetManager* manager) {
     Dialog::OnDetached(manager);
     for (ravix::Widget* control : Controls()) {
-        DetachFromTree(control);
+        ravix::DetachFromParent(*control);
     }
 }
 
 std::array<ravix::Widget*, 5> OptionsDialog::Controls() const {
-    return {mMusicSlider, mEffectsSlider, mOkButton, mCancelButton, mFullScreenCheckbox};
+    return {mMusicSlider.get(), mEffectsSlider.get(), mOkButton.get(), mCancelButton.get(),
+            mFullScreenCheckbox.get()};
 }
 
 void OptionsDialog::Resize(int x, int y, int width, int height) {
@@ -139,11 +132,12 @@ void OptionsDialog::OnButtonClick(int id) {
 }
 
 void OpenOptionsDialog(GameApp* app, int ownerWidth) {
-    auto* dialog = new OptionsDialog(app);
+    auto dialog = std::make_unique<OptionsDialog>(app);
     const int width = WidthOf(IMAGE_DIALOG_OPTIONS);
     const int height = HeightOf(IMAGE_DIALOG_OPTIONS);
     dialog->Resize(ownerWidth / 2 - width / 2, 140, width, height);
-    app->RegisterDialog(OptionsDialog::kDialogId, dialog);
+    // The application owns the dialogs it keeps and deletes this one when it is dismissed.
+    app->RegisterDialog(OptionsDialog::kDialogId, dialog.release());
 }
 
 } // namespace tarnwick

@@ -2,6 +2,7 @@
 
 #include "widgets/CheckboxListener.h"
 #include "widgets/Dialog.h"
+#include "widgets/OwnedWidget.h"
 #include "widgets/SliderListener.h"
 
 #include <array>
@@ -43,11 +44,11 @@ public:
     void OnButtonClick(int id) override;
 
     GameApp* mApp = nullptr;
-    ravix::Slider* mMusicSlider = nullptr;
-    ravix::Slider* mEffectsSlider = nullptr;
-    ravix::ButtonWidget* mOkButton = nullptr;
-    ravix::ButtonWidget* mCancelButton = nullptr;
-    ravix::Checkbox* mFullScreenCheckbox = nullptr;
+    ravix::OwnedWidget<ravix::Slider> mMusicSlider;
+    ravix::OwnedWidget<ravix::Slider> mEffectsSlider;
+    ravix::OwnedWidget<ravix::ButtonWidget> mOkButton;
+    ravix::OwnedWidget<ravix::ButtonWidget> mCancelButton;
+    ravix::OwnedWidget<ravix::Checkbox> mFullScreenCheckbox;
     double mOldMusicLevel = 0;
     double mOldEffectsLevel = 0;
 

@@ -4,6 +4,7 @@
 #include "files/AtomicFile.h"
 #include "files/PrivateFolder.h"
 #include "files/WholeFile.h"
+#include "game/PlayMode.h"
 
 #include <atomic>
 #include <cerrno>
@@ -74,6 +75,11 @@ std::string FormatSavedGame(const SavedGame& game) {
     return out.str();
 }
 
+bool IsPlayableSavedGame(const SavedGame& game) {
+    return IsDifficulty(game.mMode) && game.mLevelIndex >= 0 && game.mTicks >= 0 &&
+           std::isfinite(game.mCardScale) && game.mCardScale > 0.0f && game.mCardScale <= 1.0f;
+}
+
 std::optional<SavedGame> ParseSavedGame(std::string_view text, std::size_t maxCards) {
     std::istringstream in{std::string(text)};
     in.imbue(std::locale::classic());
@@ -83,9 +89,7 @@ std::optional<SavedGame> ParseSavedGame(std::string_view text, std::size_t maxCa
           game.mLevelIndex >> game.mCardScale >> count)) {
         return std::nullopt;
     }
-    if (game.mMode < 0 || game.mMode > 3 || game.mLevelIndex < 0 || game.mTicks < 0 ||
-        !std::isfinite(game.mCardScale) || game.mCardScale <= 0.0f || game.mCardScale > 1.0f ||
-        count <= 0) {
+    if (!IsPlayableSavedGame(game) || count <= 0) {
         return std::nullopt;
     }
     const std::streamoff position = in.tellg();

@@ -23,6 +23,8 @@ struct SavedCard {
     int mShape = 0;
     float mX = 0.0f;
     float mY = 0.0f;
+
+    bool operator==(const SavedCard&) const = default;
 };
 
 // A game in progress as the saved-game file holds it.
@@ -34,12 +36,17 @@ struct SavedGame {
     int mLevelIndex = 0;
     float mCardScale = 1.0f;
     std::vector<SavedCard> mCards;
+
+    bool operator==(const SavedGame&) const = default;
 };
 
 // The saved game's text: score and pending points, the clock, mode, level, card scale, the
 // number of cards, then one line per card (solved, symbol, colour, shape, x, y); numbers in the
 // C locale, floating-point values with 6 significant digits.
 std::string FormatSavedGame(const SavedGame& game);
+// Whether the game's values before its cards can be right whatever the levels file says: a mode
+// of the four difficulties, a level and a clock of 0 or more, a card scale in (0, 1].
+[[nodiscard]] bool IsPlayableSavedGame(const SavedGame& game);
 // Reads a saved game's text. Empty when a value cannot be read or cannot be right whatever the
 // levels file says: a mode outside 0..3, a negative level or clock, a card scale outside
 // (0, 1], a solved flag other than 0 or 1, a position that is not finite, no cards, or more

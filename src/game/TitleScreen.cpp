@@ -6,7 +6,6 @@
 #include "game/OptionsDialog.h"
 #include "game/SaveFiles.h"
 #include "game/StackedButtonLooks.h"
-#include "game/TopScoresScreen.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "widgets/WidgetManager.h"
@@ -40,63 +39,74 @@ std::string EncodeUrlPath(const std::string& path) {
     return encoded;
 }
 
-} // namespace
+// The menu buttons in the order they are made (and stacked in the widget manager): the id, the
+// picture of its normal (top) and highlighted (bottom) looks, and the y of its centre.
+struct MenuButton {
+    int mId;
+    ravix::Image** mImage;
+    int mCentreY;
+};
+const MenuButton kMenuButtons[TitleScreen::kButtonCount] = {
+    {TitleScreen::kPlay, &IMAGE_MENU_PLAY, 215},
+    {TitleScreen::kScores, &IMAGE_MENU_SCORES, 273},
+    {TitleScreen::kExit, &IMAGE_MENU_EXIT, 447},
+    {TitleScreen::kBeginner, &IMAGE_MENU_BEGINNER, 215},
+    {TitleScreen::kEasy, &IMAGE_MENU_EASY, 273},
+    {TitleScreen::kNormal, &IMAGE_MENU_NORMAL, 331},
+    {TitleScreen::kHard, &IMAGE_MENU_HARD, 389},
+    {TitleScreen::kLogo, &IMAGE_MENU_LOGO, 528},
+    {TitleScreen::kResume, &IMAGE_MENU_RESUME, 273},
+    {TitleScreen::kNew, &IMAGE_MENU_NEW, 331},
+    {TitleScreen::kOptions, &IMAGE_MENU_OPTIONS, 331},
+};
 
-TitleScreen::TitleScreen(GameApp* app) : mApp(app) {}
-
-TitleScreen::~TitleScreen() {
-    for (FlickeringButtonWidget* button : Buttons()) {
-        delete button;
-    }
-}
-
-std::array<FlickeringButtonWidget*, 11> TitleScreen::Buttons() const {
-    return {mPlayButton,   mScoresButton, mExitButton,   mBeginnerButton,
-            mEasyButton,   mNormalButton, mHardButton,   mLogoButton,
-            mResumeButton, mNewButton,    mOptionsButton};
-}
-
-FlickeringButtonWidget* TitleScreen::MakeMenuButton(ravix::WidgetManager* manager,
-                                                    ravix::Image* image, int id, int centreY) {
-    auto* button = new FlickeringButtonWidget(id, this);
+// A menu button centred on (kMenuCentreX, centreY), added to the manager and hidden.
+ravix::OwnedWidget<FlickeringButtonWidget> MakeMenuButton(ravix::WidgetManager* manager,
+                                                          ravix::ButtonListener* listener,
+                                                          const MenuButton& recipe) {
+    ravix::OwnedWidget<FlickeringButtonWidget> button(
+        std::make_unique<FlickeringButtonWidget>(recipe.mId, listener));
+    ravix::Image* image = *recipe.mImage;
     const ravix::Rect look = SetStackedLooks(*button, image, StackedLook::NormalOnTop);
     if (image != nullptr) {
-        button->Resize(kMenuCentreX - look.mWidth / 2, centreY - look.mHeight / 2, look.mWidth,
-                       look.mHeight);
+        button->Resize(kMenuCentreX - look.mWidth / 2, recipe.mCentreY - look.mHeight / 2,
+                       look.mWidth, look.mHeight);
     }
-    manager->InsertChild(button);
+    manager->InsertChild(button.get());
     button->SetVisible(false);
     return button;
 }
 
+} // namespace
+
+TitleScreen::TitleScreen(GameApp* app) : mApp(app) {}
+
+TitleScreen::~TitleScreen() = default;
+
+FlickeringButtonWidget* TitleScreen::GetButton(int id) const {
+    return id >= 0 && id < kButtonCount ? mButtons[static_cast<size_t>(id)].get() : nullptr;
+}
+
 void TitleScreen::OnAttached(ravix::WidgetManager* manager) {
     Widget::OnAttached(manager);
-    mPlayButton = MakeMenuButton(manager, IMAGE_MENU_PLAY, kPlay, 215);
-    mScoresButton = MakeMenuButton(manager, IMAGE_MENU_SCORES, kScores, 273);
-    mExitButton = MakeMenuButton(manager, IMAGE_MENU_EXIT, kExit, 447);
-    mBeginnerButton = MakeMenuButton(manager, IMAGE_MENU_BEGINNER, kBeginner, 215);
-    mEasyButton = MakeMenuButton(manager, IMAGE_MENU_EASY, kEasy, 273);
-    mNormalButton = MakeMenuButton(manager, IMAGE_MENU_NORMAL, kNormal, 331);
-    mHardButton = MakeMenuButton(manager, IMAGE_MENU_HARD, kHard, 389);
-    mLogoButton = MakeMenuButton(manager, IMAGE_MENU_LOGO, kLogo, 528);
-    mResumeButton = MakeMenuButton(manager, IMAGE_MENU_RESUME, kResume, 273);
-    mNewButton = MakeMenuButton(manager, IMAGE_MENU_NEW, kNew, 331);
-    mOptionsButton = MakeMenuButton(manager, IMAGE_MENU_OPTIONS, kOptions, 331);
+    for (const MenuButton& recipe : kMenuButtons) {
+        mButtons[static_cast<size_t>(recipe.mId)] = MakeMenuButton(manager, this, recipe);
+    }
 }
 
 void TitleScreen::OnDetached(ravix::WidgetManager* manager) {
     Widget::OnDetached(manager);
-    for (FlickeringButtonWidget* button : Buttons()) {
-        if (button != nullptr && button->GetParent() != nullptr) {
-            button->GetParent()->DetachChild(button);
+    for (const MenuButton& recipe : kMenuButtons) {
+        if (FlickeringButtonWidget* button = GetButton(recipe.mId)) {
+            ravix::DetachFromParent(*button);
         }
     }
 }
 
 void TitleScreen::Update() {
     Widget::Update();
-    if (mLogoButton != nullptr) {
-        mLogoButton->mFlicker = mMenuShown;
+    if (FlickeringButtonWidget* logo = GetButton(kLogo)) {
+        logo->mFlicker = mMenuShown;
     }
     if (mMenuShown) {
         Invalidate();
@@ -109,10 +119,9 @@ void TitleScreen::Draw(ravix::Graphics& g) {
     }
 }
 
-void TitleScreen::ShowButtons(std::initializer_list<FlickeringButtonWidget*> buttons,
-                              bool visible) {
-    for (FlickeringButtonWidget* button : buttons) {
-        if (button != nullptr) {
+void TitleScreen::ShowButtons(std::initializer_list<int> ids, bool visible) {
+    for (int id : ids) {
+        if (FlickeringButtonWidget* button = GetButton(id)) {
             button->SetVisible(visible);
         }
     }
@@ -120,27 +129,19 @@ void TitleScreen::ShowButtons(std::initializer_list<FlickeringButtonWidget*> but
 
 void TitleScreen::ShowMainMenu() {
     mMenuShown = true;
-    ShowButtons({mPlayButton, mScoresButton, mExitButton, mOptionsButton, mLogoButton}, true);
+    ShowButtons({kPlay, kScores, kExit, kOptions, kLogo}, true);
 }
 
 void TitleScreen::ShowDifficultyMenu() {
     DeleteSavedGame();
-    ShowButtons({mPlayButton, mScoresButton, mExitButton, mOptionsButton}, false);
-    ShowButtons({mBeginnerButton, mEasyButton, mNormalButton, mHardButton}, true);
-    ShowButtons({mResumeButton, mNewButton}, false);
+    ShowButtons({kPlay, kScores, kExit, kOptions}, false);
+    ShowButtons({kBeginner, kEasy, kNormal, kHard}, true);
+    ShowButtons({kResume, kNew}, false);
 }
 
 void TitleScreen::ShowResumeMenu() {
-    ShowButtons({mPlayButton, mScoresButton, mExitButton, mOptionsButton}, false);
-    ShowButtons({mResumeButton, mNewButton}, true);
-}
-
-void TitleScreen::ShowTopScores() {
-    auto* scores = new TopScoresScreen(mApp);
-    scores->CreateLink();
-    scores->Resize(0, 0, mWidth, mHeight);
-    mApp->mWidgets->InsertChild(scores);
-    mApp->mWidgets->FocusWidget(scores);
+    ShowButtons({kPlay, kScores, kExit, kOptions}, false);
+    ShowButtons({kResume, kNew}, true);
 }
 
 void TitleScreen::OpenAboutPage() {
@@ -151,14 +152,6 @@ void TitleScreen::OpenAboutPage() {
     }
 }
 
-void TitleScreen::StartBoard(int mode) {
-    if (GetParent() != nullptr) {
-        GetParent()->DetachChild(this);
-    }
-    mApp->DeferDelete(this);
-    mApp->CreateBoard(mode);
-}
-
 void TitleScreen::OnButtonClick(int id) {
     mApp->PlayEffect(SOUND_BTN);
     switch (id) {
@@ -167,7 +160,7 @@ void TitleScreen::OnButtonClick(int id) {
     case kNormal:
     case kHard:
     case kResume:
-        StartBoard(id);
+        mApp->CreateBoard(static_cast<PlayMode>(id)); // takes this screen down
         return;
     case kPlay: {
         // The saved game is a file outside the run: a replay sees what the recording saw.
@@ -177,7 +170,7 @@ void TitleScreen::OnButtonClick(int id) {
         return;
     }
     case kScores:
-        ShowTopScores();
+        mApp->ShowTopScores();
         return;
     case kExit:
         mApp->BeginShutdown();

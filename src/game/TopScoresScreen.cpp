@@ -32,12 +32,10 @@ TopScoresScreen::TopScoresScreen(GameApp* app) : mApp(app) {
     mLine3 = FormatRecord(records[2]);
 }
 
-TopScoresScreen::~TopScoresScreen() {
-    delete mReturnLink;
-}
+TopScoresScreen::~TopScoresScreen() = default;
 
 void TopScoresScreen::CreateLink() {
-    mReturnLink = new ravix::HyperlinkWidget(1, this);
+    mReturnLink.reset(std::make_unique<ravix::HyperlinkWidget>(1, this));
     mReturnLink->SetFont(FONT_DEFAULT);
     mReturnLink->mLabel = "RETURN TO MAIN MENU";
     mReturnLink->mColor = ravix::Color(128, 64, 0);
@@ -47,7 +45,7 @@ void TopScoresScreen::CreateLink() {
 
 void TopScoresScreen::OnAttached(ravix::WidgetManager* manager) {
     Widget::OnAttached(manager);
-    if (mReturnLink == nullptr) {
+    if (!mReturnLink) {
         return;
     }
     const int fontHeight = FONT_DEFAULT != nullptr ? FONT_DEFAULT->GetHeight() : 0;
@@ -55,15 +53,15 @@ void TopScoresScreen::OnAttached(ravix::WidgetManager* manager) {
         FONT_DEFAULT != nullptr ? FONT_DEFAULT->StringWidth(mReturnLink->mLabel) : 0;
     mReturnLink->Resize(mWidth / 2 - width / 2, mHeight - fontHeight - 40, width, fontHeight + 4);
     mReturnLink->mShowHandCursor = true;
-    manager->InsertChild(mReturnLink);
+    manager->InsertChild(mReturnLink.get());
     // Kept as the screen has always been: the link is there but hidden; any click returns.
     mReturnLink->SetVisible(false);
 }
 
 void TopScoresScreen::OnDetached(ravix::WidgetManager* manager) {
     Widget::OnDetached(manager);
-    if (mReturnLink != nullptr && mReturnLink->GetParent() != nullptr) {
-        mReturnLink->GetParent()->DetachChild(mReturnLink);
+    if (mReturnLink) {
+        ravix::DetachFromParent(*mReturnLink);
     }
 }
 
@@ -92,17 +90,9 @@ void TopScoresScreen::MouseUp(int /*x*/, int /*y*/, int /*button*/, int /*clicks
 }
 
 void TopScoresScreen::OnButtonClick(int /*id*/) {
-    if (GetParent() != nullptr) {
-        GetParent()->DetachChild(this);
-    }
-    if (mReturnLink != nullptr) {
-        if (mReturnLink->GetParent() != nullptr) {
-            mReturnLink->GetParent()->DetachChild(mReturnLink);
-        }
-        mApp->DeferDelete(mReturnLink);
-        mReturnLink = nullptr;
-    }
-    mApp->DeferDelete(this);
+    ravix::DetachFromParent(*this);
+    mReturnLink.DeleteAfterPass(mApp);
+    mApp->CloseTopScores();
     mApp->PlayEffect(SOUND_BTN);
 }
 

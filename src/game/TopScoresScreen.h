@@ -1,6 +1,7 @@
 #pragma once
 
 #include "widgets/ButtonListener.h"
+#include "widgets/OwnedWidget.h"
 #include "widgets/Widget.h"
 
 #include <string>
@@ -30,11 +31,12 @@ public:
     void Draw(ravix::Graphics& g) override;
     using ravix::Widget::MouseUp;
     void MouseUp(int x, int y, int button, int clicks) override;
-    // Any id: the screen and its link leave and are deleted after the pass.
+    // Any id: the screen and its link leave and are deleted after the pass (the application
+    // owns the screen).
     void OnButtonClick(int id) override;
 
     GameApp* mApp = nullptr;
-    ravix::HyperlinkWidget* mReturnLink = nullptr;
+    ravix::OwnedWidget<ravix::HyperlinkWidget> mReturnLink;
     std::string mLine1;
     std::string mLine2;
     std::string mLine3;

@@ -97,6 +97,9 @@ public:
     // on the desktop, as Move messages report them. Main thread.
     virtual bool CreateMainWindow(const MainWindowSpec& spec, std::string& error) = 0;
     virtual void DestroyMainWindow() = 0;
+    // The picture the title bar and the task switcher show for the main window; the platform
+    // keeps a copy, until the window is made again. Main thread.
+    virtual void SetMainWindowIcon(const PixelView& icon) = 0;
     virtual DesktopInfo GetDesktopInfo() = 0;
     // Zero until the window manager has told (possibly only once the window is shown).
     virtual WindowFrame GetMainWindowFrame() = 0;

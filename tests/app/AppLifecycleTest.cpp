@@ -65,10 +65,10 @@ TEST(AppLifecycle, RunsAndKeepsItsSettingsBetweenRuns) {
         struct stat folder {};
         ASSERT_EQ(stat(app.mDataFolder.c_str(), &folder), 0);
         EXPECT_EQ(folder.st_mode & S_IWOTH, 0u);
-        EXPECT_EQ(app.mDemoPath, app.mDataFolder + "ravixapp.dmo");
+        EXPECT_EQ(app.Demo().Path(), app.mDataFolder + "ravixapp.dmo");
 
         app.Run();
-        EXPECT_TRUE(app.mClosing);
+        EXPECT_TRUE(app.IsClosing());
         EXPECT_EQ(inProgressDuringRun, 1);
         // Updates every 10 ms until the close at 2 s; the loading thread's three 30 ms tasks
         // end at 90 ms, seen by the update after the eighth.
@@ -210,7 +210,7 @@ TEST(AppLifecycle, StringsVolumesAndDialogsWithoutAnyDialog) {
     app.Unsilence(false);
     app.Unsilence(false);
     EXPECT_FALSE(app.IsSilenced());
-    EXPECT_EQ(app.mSilenceDepth, 0);
+    EXPECT_EQ(app.SilenceDepth(), 0);
 
     EXPECT_FALSE(app.DismissDialog(42));
     EXPECT_FALSE(app.DismissDialog(42, false, false));

@@ -84,8 +84,8 @@ TEST_F(AppSettingsTest, ReadSettingsTakesEveryValueAndMarksTheRun) {
     EXPECT_FALSE(mApp.mWantWindowed);
     EXPECT_EQ(mApp.mWindowX, 33);
     EXPECT_EQ(mApp.mWindowY, 44);
-    EXPECT_TRUE(mApp.mCustomCursors);
-    EXPECT_TRUE(mApp.mWaitForRefresh);
+    EXPECT_TRUE(mApp.HasCustomCursors());
+    EXPECT_TRUE(mApp.WaitsForRefresh());
     EXPECT_EQ(ReadInt("InProgress"), 1);
 
     mApp.mScreenSaverMode = true;

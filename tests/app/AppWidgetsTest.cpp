@@ -71,7 +71,7 @@ TEST(AppWidgets, RunsWidgetsHeadlessAndKeepsSettingsBetweenTwoRuns) {
 
         // 100 updates a second until the close at 2 s; each one is drawn and presented. The box
         // never changes, so it is drawn only once.
-        EXPECT_TRUE(app.mClosing);
+        EXPECT_TRUE(app.IsClosing());
         EXPECT_EQ(app.UpdateCount(), 199);
         EXPECT_EQ(tickerUpdates, 199);
         EXPECT_EQ(CountOf(log, "Ticker:Draw"), 199);

@@ -71,17 +71,17 @@ TEST(CommandLine, OptionsSetTheirFields) {
     app.Headless().SetCommandLine(
         {"tarnwick", "-demofile=/tmp/my demos/a.dmo", "-play", "-changedir=", "-screensaver"});
     app.ReadCommandLine();
-    EXPECT_EQ(app.mDemoPath, "/tmp/my demos/a.dmo");
-    EXPECT_TRUE(app.mPlaying);
-    EXPECT_FALSE(app.mRecording);
+    EXPECT_EQ(app.Demo().Path(), "/tmp/my demos/a.dmo");
+    EXPECT_TRUE(app.Demo().IsPlaying());
+    EXPECT_FALSE(app.Demo().IsRecording());
     EXPECT_EQ(app.mStartFolder, "");
     EXPECT_TRUE(app.mScreenSaverMode);
 
     app.HandleCommandLineOption("-demofile", "relative.dmo");
-    EXPECT_EQ(app.mDemoPath, "/data/relative.dmo");
+    EXPECT_EQ(app.Demo().Path(), "/data/relative.dmo");
     app.HandleCommandLineOption("-record", "");
-    EXPECT_TRUE(app.mRecording);
-    EXPECT_FALSE(app.mPlaying);
+    EXPECT_TRUE(app.Demo().IsRecording());
+    EXPECT_FALSE(app.Demo().IsPlaying());
 }
 
 TEST(CommandLine, UnknownOptionIsFatalWithItsName) {
@@ -99,7 +99,7 @@ TEST(CommandLine, UnknownOptionIsFatalWithItsName) {
     EXPECT_EQ(boxes[0].mText, "Invalid command line parameter: -foo");
     EXPECT_EQ(boxes[0].mCaption, "FATAL ERROR");
     EXPECT_EQ(boxes[0].mFlags, kMessageBoxIconError);
-    EXPECT_TRUE(app.mPlaying); // options before the bad one took effect
+    EXPECT_TRUE(app.Demo().IsPlaying()); // options before the bad one took effect
 
     TestApp translated;
     translated.SetString("INVALID_COMMANDLINE_PARAM", "Unbekannte Option: ");
@@ -120,24 +120,24 @@ TEST(CommandLine, NumberedDemosInTheDataFolder) {
     }
 
     app.HandleCommandLineOption("-playnum", "");
-    EXPECT_EQ(app.mDemoPath, folder + "ravixapp7.dmo");
-    EXPECT_TRUE(app.mPlaying);
+    EXPECT_EQ(app.Demo().Path(), folder + "ravixapp7.dmo");
+    EXPECT_TRUE(app.Demo().IsPlaying());
     app.HandleCommandLineOption("-playnum", "3");
-    EXPECT_EQ(app.mDemoPath, folder + "ravixapp5.dmo");
+    EXPECT_EQ(app.Demo().Path(), folder + "ravixapp5.dmo");
 
     app.HandleCommandLineOption("-recnum", "");
-    EXPECT_EQ(app.mDemoPath, folder + "ravixapp8.dmo");
+    EXPECT_EQ(app.Demo().Path(), folder + "ravixapp8.dmo");
     EXPECT_TRUE(std::filesystem::exists(folder + "ravixapp1.dmo")); // 3 files, keeps 5
 
     app.HandleCommandLineOption("-recnum", "3");
-    EXPECT_EQ(app.mDemoPath, folder + "ravixapp8.dmo");
-    EXPECT_TRUE(app.mRecording);
-    EXPECT_FALSE(app.mPlaying);
+    EXPECT_EQ(app.Demo().Path(), folder + "ravixapp8.dmo");
+    EXPECT_TRUE(app.Demo().IsRecording());
+    EXPECT_FALSE(app.Demo().IsPlaying());
     EXPECT_FALSE(std::filesystem::exists(folder + "ravixapp1.dmo"));
     EXPECT_TRUE(std::filesystem::exists(folder + "ravixapp2.dmo"));
     EXPECT_TRUE(std::filesystem::exists(folder + "ravixappx.dmo"));
 
     app.mDataFolder = home.Path() + "/empty/";
     app.HandleCommandLineOption("-recnum", "2");
-    EXPECT_EQ(app.mDemoPath, home.Path() + "/empty/ravixapp1.dmo");
+    EXPECT_EQ(app.Demo().Path(), home.Path() + "/empty/ravixapp1.dmo");
 }

@@ -2,7 +2,7 @@
 // switched off) and faults; the parent reads the crash.txt it left and its stderr.
 #include "AppTestSupport.h"
 
-#include "app/CrashHandler.h"
+#include "crash/CrashHandler.h"
 #include "tools/ToolRunner.h"
 
 #include <gtest/gtest.h>

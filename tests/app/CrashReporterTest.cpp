@@ -1,8 +1,8 @@
 #include "AppTestSupport.h"
-#include "TestHttpServer.h"
+#include "net/TestHttpServer.h"
 
-#include "app/CrashHandler.h"
 #include "app/CrashReporterApp.h"
+#include "crash/CrashHandler.h"
 #include "widgets/EditWidget.h"
 
 #include <gtest/gtest.h>

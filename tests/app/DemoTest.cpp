@@ -2,11 +2,11 @@
 // header errors, and replays that give the widgets exactly the calls of the recorded run.
 
 #include "AppTestSupport.h"
-#include "TestHttpServer.h"
+#include "net/TestHttpServer.h"
 
-#include "app/DemoFile.h"
-#include "app/HTTPTransfer.h"
 #include "base/Random.h"
+#include "demo/DemoFile.h"
+#include "net/HTTPTransfer.h"
 #include "widgets/Dialog.h"
 #include "widgets/EditWidget.h"
 #include "widgets/ListWidget.h"
@@ -202,7 +202,7 @@ TEST_F(DemoTest, AReplayGivesEveryWidgetTheRecordedCallsAndNumbers) {
     EXPECT_EQ(replay.mApp.StartTick(), kRecordStart);
     replay.mApp.Run();
     EXPECT_EQ(replay.Calls(), recorded);
-    EXPECT_TRUE(replay.mApp.mClosing);
+    EXPECT_TRUE(replay.mApp.IsClosing());
 }
 
 TEST_F(DemoTest, PointerMovesAreWrittenRelativeWhenSmallAndNotAtAllWhenRepeated) {
@@ -267,11 +267,11 @@ TEST_F(DemoTest, HeaderErrorsStopPlaybackWithTheirMessages) {
         EXPECT_EQ(app.Headless().ExitCode(), 0) << c.mName;
         ASSERT_EQ(app.Headless().MessageBoxes().size(), 1u) << c.mName;
         EXPECT_EQ(app.Headless().MessageBoxes()[0].mText, c.mMessage) << c.mName;
-        EXPECT_FALSE(app.mPlaying) << c.mName;
+        EXPECT_FALSE(app.Demo().IsPlaying()) << c.mName;
     }
 
     HeadlessApp missing;
-    missing.mDemoPath = mHome.Path() + "/none.dmo";
+    missing.Demo().SetPath(mHome.Path() + "/none.dmo");
     std::string message;
     EXPECT_FALSE(missing.ReadDemoHeader(message));
     EXPECT_EQ(message, "Demo file not found: " + mHome.Path() + "/none.dmo");
@@ -280,13 +280,13 @@ TEST_F(DemoTest, HeaderErrorsStopPlaybackWithTheirMessages) {
 TEST_F(DemoTest, HeadersOfBothVersionsAreRead) {
     HeadlessApp app;
     app.mVersionText = kVersion;
-    app.mDemoPath = DemoPath();
+    app.Demo().SetPath(DemoPath());
     std::string message;
     WriteTextFile(DemoPath(), Header(1).Number(300).Raw("\x60\x04\x01").Str());
     ASSERT_TRUE(app.ReadDemoHeader(message)) << message;
     EXPECT_EQ(app.StartTick(), 4242);
-    EXPECT_EQ(app.mRecordedLength, 300u);
-    EXPECT_TRUE(app.mMarkers.empty());
+    EXPECT_EQ(app.Demo().RecordedLength(), 300u);
+    EXPECT_TRUE(app.Demo().Markers().empty());
 
     const std::string markers =
         DemoBytes().Number(2).Text("boss").Number(120).Text("end").Number(290).Str();
@@ -297,7 +297,7 @@ TEST_F(DemoTest, HeadersOfBothVersionsAreRead) {
                                   .Raw("\x60\x04\x01")
                                   .Str());
     ASSERT_TRUE(app.ReadDemoHeader(message)) << message;
-    EXPECT_EQ(app.mMarkers, (std::vector<DemoMarker>{{"boss", 120}, {"end", 290}}));
+    EXPECT_EQ(app.Demo().Markers(), (std::vector<DemoMarker>{{"boss", 120}, {"end", 290}}));
 }
 
 TEST_F(DemoTest, JumpingToTheEndFastForwardsWithTheSameCalls) {
@@ -310,7 +310,7 @@ TEST_F(DemoTest, JumpingToTheEndFastForwardsWithTheSameCalls) {
     EXPECT_EQ(replay.Calls(), recorded);
     // The 2.5 recorded seconds ran without waiting for the clock, and muted.
     EXPECT_LT(replay.mApp.Now() - start, 100);
-    EXPECT_EQ(replay.mApp.mSilenceDepth, 0);
+    EXPECT_EQ(replay.mApp.SilenceDepth(), 0);
 }
 
 TEST_F(DemoTest, PauseStopsTheReplayAndSingleStepsRunOneUpdate) {
@@ -453,7 +453,7 @@ TEST_F(DemoTest, PlaybackBoxesSetTheJumpTargetWhileTheReplayWaits) {
     EXPECT_EQ(app.UpdateCount(), waiting); // the replay waits for the answer
     type("\b\b\b\b0:2\r");                 // two seconds and Enter: 3 s before the end
     EXPECT_EQ(openBox(), nullptr);
-    EXPECT_EQ(app.mJumpTarget, length - 300);
+    EXPECT_EQ(app.Demo().Controls().mJumpTarget, length - 300);
     EXPECT_NE(ReadTextFile(SettingsFile()).find("\"DemoJumpTime\"=hex(1):30,3a,32,00"),
               std::string::npos);
 
@@ -474,10 +474,10 @@ TEST_F(DemoTest, PlaybackBoxesSetTheJumpTargetWhileTheReplayWaits) {
     app.Headless().PostMessage(Message(MessageKind::KeyDown, kKeyDown));
     type("\r"); // Enter picks the selected row like a double click
     EXPECT_EQ(openBox(), nullptr);
-    EXPECT_EQ(app.mJumpTarget, 100);
+    EXPECT_EQ(app.Demo().Controls().mJumpTarget, 100);
     // Fast-forwarded there at once: 20 ms hold two updates more.
     EXPECT_GE(app.UpdateCount(), 100);
     EXPECT_LE(app.UpdateCount(), 103);
     app.Run();
-    EXPECT_TRUE(app.mClosing);
+    EXPECT_TRUE(app.IsClosing());
 }

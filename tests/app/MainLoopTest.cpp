@@ -66,7 +66,7 @@ TEST(MainLoop, RefreshPacingWithoutAWaitingDisplayIsSwitchedOff) {
     while (app.Now() == 0 && app.UpdateCount() < 1000) {
         app.RunPass(updated);
     }
-    EXPECT_TRUE(app.mRefreshPacingBroken);
+    EXPECT_TRUE(app.IsRefreshPacingBroken());
     EXPECT_EQ(app.UpdateCount(), 300); // three checks of 100 updates each
     int before = app.UpdateCount();
     app.RunFor(1000);
@@ -78,7 +78,7 @@ TEST(MainLoop, WindowedLoopIsNeverPacedByRefresh) {
     app.mRefreshPacing = true;
     app.mRefreshRate = 60;
     app.RunFor(5000);
-    EXPECT_FALSE(app.mRefreshPacingBroken);
+    EXPECT_FALSE(app.IsRefreshPacingBroken());
     EXPECT_NEAR(app.UpdateCount(), 500, 2);
 }
 

@@ -64,7 +64,7 @@ TEST(MessageQueue, QueueingRules) {
               (std::vector<MessageKind>{MessageKind::Timer, MessageKind::SysColorChange,
                                         MessageKind::Timer, MessageKind::MouseMove,
                                         MessageKind::KeyDown}));
-    EXPECT_TRUE(app.mClosing);
+    EXPECT_TRUE(app.IsClosing());
     EXPECT_TRUE(app.mShuttingDown);
     bool updated = true;
     EXPECT_FALSE(app.RunPass(updated));
@@ -94,12 +94,12 @@ TEST(MessageQueue, ModalPopupLetsNothingQueueAndDropsTheBacklog) {
     TestApp app;
     app.RunFor(100);
     app.WindowProc(Message(MessageKind::KeyDown, 18));
-    EXPECT_TRUE(app.mAltDown);
+    EXPECT_TRUE(app.IsAltDown());
     app.BeginModalPopup();
     app.WindowProc(Message(MessageKind::LeftDown));
     app.Headless().AdvanceClock(3000); // the box stays up for a while
     app.EndModalPopup();
     EXPECT_EQ(app.DeferredQueueSize(), 1u);
-    EXPECT_FALSE(app.mAltDown);
+    EXPECT_FALSE(app.IsAltDown());
     EXPECT_EQ(app.TimeAccumulator(), 0.0);
 }

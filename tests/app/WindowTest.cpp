@@ -139,7 +139,7 @@ TEST_F(WindowTest, CaptureLastsWhileAnyButtonIsHeld) {
 
 TEST_F(WindowTest, LosingTheFocusReleasesButtonsKeysAndSound) {
     mApp.Initialize();
-    const int depth = mApp.mSilenceDepth;
+    const int depth = mApp.SilenceDepth();
     Send({Message(MessageKind::KeyDown, 'A'), Message(MessageKind::LeftDown, 0, 20, 30)});
     mLog.clear();
     Send({Message(MessageKind::ActivateApp, 0)});
@@ -147,18 +147,18 @@ TEST_F(WindowTest, LosingTheFocusReleasesButtonsKeysAndSound) {
     EXPECT_TRUE(mApp.IsSilenced());
     EXPECT_EQ(mLog, (test::Log{"Pad:KeyUp 65", "Pad:FocusLost", "Pad:Up 20,30 b0 c1"}));
     Send({Message(MessageKind::ActivateApp, 1)});
-    EXPECT_EQ(mApp.mSilenceDepth, depth);
+    EXPECT_EQ(mApp.SilenceDepth(), depth);
 
     // Minimising silences and freezes the widgets; restoring gives both back.
     Send({Message(MessageKind::Size, kSizeMinimized)});
-    EXPECT_TRUE(mApp.mIconic);
+    EXPECT_TRUE(mApp.IsIconic());
     EXPECT_TRUE(mApp.IsSilenced());
     const int updates = static_cast<int>(std::count(mLog.begin(), mLog.end(), "Pad:Update"));
     mApp.RunFor(100);
     EXPECT_EQ(std::count(mLog.begin(), mLog.end(), "Pad:Update"), updates);
     Send({Message(MessageKind::Size, kSizeRestored, 800, 600)});
-    EXPECT_FALSE(mApp.mIconic);
-    EXPECT_EQ(mApp.mSilenceDepth, depth);
+    EXPECT_FALSE(mApp.IsIconic());
+    EXPECT_EQ(mApp.SilenceDepth(), depth);
     EXPECT_TRUE(mPad.mDirty);
 }
 

@@ -52,48 +52,50 @@ protected:
 };
 
 TEST_F(BoardSaveTest, TheSavedGameIsTheBoardAsTextOneLinePerCard) {
-    Board& board = StartBoard(1);
-    board.mScore = 97;
-    board.mPendingScore = -3;
-    board.mTicks = 1234;
-    board.mCardScale = 0.85f;
-    board.mCards[0]->mX = 142.5f;
-    board.mCards[0]->mY = 245.25f;
-    board.SaveGame();
+    Board& board = StartBoard(PlayMode::Easy);
+    SavedGame game = board.Model().State();
+    game.mScore = 97;
+    game.mPendingScore = -3;
+    game.mTicks = 1234;
+    game.mCardScale = 0.85f;
+    game.mCards[0].mX = 142.5f;
+    game.mCards[0].mY = 245.25f;
+    ASSERT_TRUE(board.Model().Restore(game));
+    EXPECT_TRUE(board.Model().SaveGame());
     EXPECT_EQ(ravix::testing::ReadTextFile(SavedGamePath()), kSavedGame);
-    EXPECT_EQ(board.mScore, 97);
-    EXPECT_EQ(board.mCards.size(), 12u);
+    EXPECT_EQ(board.Model().State(), game);
 }
 
 TEST_F(BoardSaveTest, ResumingRestoresEveryFieldAndDrawsNothingAtRandom) {
     ravix::testing::WriteTextFile(SavedGamePath(), kSavedGame);
     ravix::gRandom.Seed(7);
-    Board& board = StartBoard(Board::kResumeMode);
+    Board& board = StartBoard(PlayMode::Resume);
+    const BoardModel& game = board.Model();
     EXPECT_EQ(ravix::gRandom.Next(), ravix::Random(7).Next());
-    EXPECT_EQ(board.mScore, 97);
-    EXPECT_EQ(board.mPendingScore, -3);
-    EXPECT_EQ(board.mTicks, 1234);
-    EXPECT_EQ(board.mMode, 1);
-    EXPECT_EQ(board.mLevelIndex, 0);
-    EXPECT_EQ(board.mCardScale, 0.85f);
-    EXPECT_FALSE(board.mShowHelp);
-    ASSERT_EQ(board.mCards.size(), 12u);
+    EXPECT_EQ(game.Score(), 97);
+    EXPECT_EQ(game.PendingScore(), -3);
+    EXPECT_EQ(game.Ticks(), 1234);
+    EXPECT_EQ(game.Mode(), PlayMode::Easy);
+    EXPECT_EQ(game.LevelIndex(), 0);
+    EXPECT_EQ(game.CardScale(), 0.85f);
+    EXPECT_FALSE(game.IsHelpShown());
+    ASSERT_EQ(game.Cards().size(), 12u);
     // Leaving at once writes the same game back.
-    board.SaveGame();
+    EXPECT_TRUE(game.SaveGame());
     EXPECT_EQ(ravix::testing::ReadTextFile(SavedGamePath()), kSavedGame);
     RunUpdates(1);
     for (size_t k = 0; k < 12; ++k) {
-        const Card& card = *board.mCards[k];
+        const Card& card = *game.Cards()[k];
         EXPECT_EQ(card.mSolved, k % 4 == 0) << k;
         EXPECT_FALSE(card.mPeek) << k;
         EXPECT_EQ(card.mBaseScale, 0.85f) << k;
         EXPECT_EQ(card.mLayers[Card::kBackLayer]->mVisible, !card.mSolved) << k;
     }
-    EXPECT_EQ(board.mCards[0]->mX, 142.5f);
-    EXPECT_EQ(board.mCards[0]->mY, 245.25f);
-    EXPECT_EQ(board.mCards[11]->mColor, 0);
-    EXPECT_EQ(board.mCards[11]->mShape, 0);
-    EXPECT_EQ(board.mCards[11]->mSymbol, 2);
+    EXPECT_EQ(game.Cards()[0]->mX, 142.5f);
+    EXPECT_EQ(game.Cards()[0]->mY, 245.25f);
+    EXPECT_EQ(game.Cards()[11]->mColor, 0);
+    EXPECT_EQ(game.Cards()[11]->mShape, 0);
+    EXPECT_EQ(game.Cards()[11]->mSymbol, 2);
 }
 
 TEST_F(BoardSaveTest, ResumingABeginnerGameOnALaterLevelPeeksAndUsesThatLevel) {
@@ -106,13 +108,13 @@ TEST_F(BoardSaveTest, ResumingABeginnerGameOnALaterLevelPeeksAndUsesThatLevel) {
     }
     text.replace(text.find("\n0\n0.85"), 3, "\n1\n"); // level 1, whose values these are
     ravix::testing::WriteTextFile(SavedGamePath(), text);
-    Board& board = StartBoard(Board::kResumeMode);
-    EXPECT_EQ(board.mMode, 0);
-    EXPECT_EQ(board.mLevelIndex, 1);
-    EXPECT_EQ(board.mLevel->mLevelNumber, 1);
-    ASSERT_EQ(board.mCards.size(), 12u);
-    EXPECT_TRUE(board.mCards[1]->mPeek);
-    EXPECT_EQ(board.mCards[1]->mColor, 2);
+    const BoardModel& game = StartBoard(PlayMode::Resume).Model();
+    EXPECT_EQ(game.Mode(), PlayMode::Beginner);
+    EXPECT_EQ(game.LevelIndex(), 1);
+    EXPECT_EQ(game.GetLevel().mLevelNumber, 1);
+    ASSERT_EQ(game.Cards().size(), 12u);
+    EXPECT_TRUE(game.Cards()[1]->mPeek);
+    EXPECT_EQ(game.Cards()[1]->mColor, 2);
 }
 
 TEST_F(BoardSaveTest, ASavedGameThatDoesNotFitIsDiscardedForANewDeal) {
@@ -141,14 +143,14 @@ TEST_F(BoardSaveTest, ASavedGameThatDoesNotFitIsDiscardedForANewDeal) {
         mApp.reset();
         ravix::gRandom.Seed(1);
         ravix::testing::WriteTextFile(SavedGamePath(), c.mText);
-        Board& board = StartBoard(Board::kResumeMode);
-        EXPECT_EQ(board.mMode, 3);
-        EXPECT_EQ(board.mScore, 100);
-        EXPECT_EQ(board.mTicks, 0);
-        ASSERT_EQ(board.mCards.size(), 12u);
-        EXPECT_EQ(board.mCards[0]->mX, 310.0f);
-        EXPECT_EQ(board.mCards[0]->mSymbol, 2); // the seed-1 deal
-        EXPECT_EQ(board.mCards[1]->mSolved, false);
+        const BoardModel& game = StartBoard(PlayMode::Resume).Model();
+        EXPECT_EQ(game.Mode(), PlayMode::Hard);
+        EXPECT_EQ(game.Score(), 100);
+        EXPECT_EQ(game.Ticks(), 0);
+        ASSERT_EQ(game.Cards().size(), 12u);
+        EXPECT_EQ(game.Cards()[0]->mX, 310.0f);
+        EXPECT_EQ(game.Cards()[0]->mSymbol, 2); // the seed-1 deal
+        EXPECT_EQ(game.Cards()[1]->mSolved, false);
     }
 }
 
@@ -156,9 +158,9 @@ TEST_F(BoardSaveTest, AValueOutsideThePicturesIsDiscardedEvenWhenTheLevelListsIt
     WriteLevels("0 #level 0 #rows 1 #cols 3 #colors 1 3 #shapes 1 0 #symbols 3 0 1 2");
     ravix::testing::WriteTextFile(SavedGamePath(), "100 0\n0\n1\n0\n1\n3\n"
                                                    "0 0 3 0 10 10\n0 1 3 0 20 20\n0 2 3 0 30 30\n");
-    Board& board = StartBoard(1);
-    EXPECT_EQ(board.mScore, 100);
-    EXPECT_EQ(board.mCards[0]->mX, 340.0f); // dealt afresh
+    const BoardModel& game = StartBoard(PlayMode::Easy).Model();
+    EXPECT_EQ(game.Score(), 100);
+    EXPECT_EQ(game.Cards()[0]->mX, 340.0f); // dealt afresh
 }
 
 } // namespace

@@ -44,12 +44,9 @@ RunResult RunOnce(const std::string& dataFolder) {
     EXPECT_TRUE(app.mResources->LoadResourceGroup("Game"));
     EXPECT_TRUE(ExtractGameResources(*app.mResources));
     DeleteSavedGame(); // as the difficulty menu does: the first run saved its game at exit
-    // The title screen takes itself down before it starts a board.
-    app.mWidgets->DetachChild(app.mTitleScreen);
-    app.DeferDelete(app.mTitleScreen);
-    app.CreateBoard(1);
+    app.CreateBoard(PlayMode::Easy); // takes the title screen down first
     RunResult result{app.StartTick(), {}};
-    for (const auto& card : app.mBoard->mCards) {
+    for (const auto& card : app.mBoard->Model().Cards()) {
         result.mDeal.push_back({card->mColor, card->mShape, card->mSymbol});
     }
     app.BeginShutdown();

@@ -83,17 +83,19 @@ public:
     }
 };
 
-// Three cards of the board that score together and are not all solved yet (indices into
-// mCards), or none when the board has no such triple left.
-inline std::optional<std::array<size_t, 3>> FindScoringTriple(const Board& board) {
-    const size_t count = board.mCards.size();
+// Three cards of the game that score together and are not all solved yet (indices into its
+// cards), or none when the game has no such triple left.
+inline std::optional<std::array<size_t, 3>> FindScoringTriple(const BoardModel& game) {
+    const auto& cards = game.Cards();
+    const size_t count = cards.size();
     for (size_t a = 0; a < count; ++a) {
         for (size_t b = a + 1; b < count; ++b) {
             for (size_t c = b + 1; c < count; ++c) {
-                const Card& x = *board.mCards[a];
-                const Card& y = *board.mCards[b];
-                const Card& z = *board.mCards[c];
-                if (!(x.mSolved && y.mSolved && z.mSolved) && Board::ScoreTriple(x, y, z) > 0) {
+                const Card& x = *cards[a];
+                const Card& y = *cards[b];
+                const Card& z = *cards[c];
+                if (!(x.mSolved && y.mSolved && z.mSolved) &&
+                    BoardModel::ScoreTriple(x, y, z) > 0) {
                     return std::array<size_t, 3>{a, b, c};
                 }
             }
@@ -102,58 +104,31 @@ inline std::optional<std::array<size_t, 3>> FindScoringTriple(const Board& board
     return std::nullopt;
 }
 
+inline std::optional<std::array<size_t, 3>> FindScoringTriple(const Board& board) {
+    return FindScoringTriple(board.Model());
+}
+
 // Picks the three cards by clicking their centres, then waits until the board takes clicks
 // again.
 inline void PickTriple(FlowApp& app, const std::array<size_t, 3>& triple) {
     for (size_t index : triple) {
-        const Card& card = *app.mBoard->mCards[index];
+        const Card& card = *app.mBoard->Model().Cards()[index];
         app.Click(static_cast<int>(card.mX), static_cast<int>(card.mY));
     }
-    app.RunUntil([&] { return app.mBoard->mResultDelay == 0; });
+    app.RunUntil([&] { return app.mBoard->Model().ResultDelay() == 0; });
     app.RunFor(30);
 }
 
 // Solves the board's game with scoring triples; false when it gets stuck.
 inline bool SolveBoard(FlowApp& app) {
-    for (int guard = 0; guard < 200 && !app.mBoard->IsAllSolved(); ++guard) {
+    for (int guard = 0; guard < 200 && !app.mBoard->Model().IsAllSolved(); ++guard) {
         const std::optional<std::array<size_t, 3>> triple = FindScoringTriple(*app.mBoard);
         if (!triple) {
             return false;
         }
         PickTriple(app, *triple);
     }
-    return app.mBoard->IsAllSolved();
+    return app.mBoard->Model().IsAllSolved();
 }
-
-// What a board shows of its game, for comparing a resumed game with the one left.
-struct GameSnapshot {
-    int mScore = 0;
-    int mPendingScore = 0;
-    int mTicks = 0;
-    int mMode = 0;
-    int mLevelIndex = 0;
-    float mCardScale = 0;
-    struct CardState {
-        bool mSolved;
-        int mSymbol;
-        int mColor;
-        int mShape;
-        float mX;
-        float mY;
-        bool operator==(const CardState&) const = default;
-    };
-    std::vector<CardState> mCards;
-
-    static GameSnapshot Of(const Board& board) {
-        GameSnapshot snapshot{board.mScore, board.mPendingScore, board.mTicks, board.mMode,
-                              board.mLevelIndex, board.mCardScale, {}};
-        for (const auto& card : board.mCards) {
-            snapshot.mCards.push_back({card->mSolved, card->mSymbol, card->mColor, card->mShape,
-                                       card->mX, card->mY});
-        }
-        return snapshot;
-    }
-    bool operator==(const GameSnapshot&) const = default;
-};
 
 } // namespace tarnwick::testing

@@ -71,18 +71,19 @@ TEST_F(GameFlowTest, ABeginnerGamePlayedFromTheTitleToTheNextLevel) {
     app.Start(mData.Path());
     // While "Game" loads only the title picture shows.
     ASSERT_NE(app.mTitleScreen, nullptr);
-    EXPECT_FALSE(Shown(app.mTitleScreen->mPlayButton));
-    EXPECT_FALSE(Shown(app.mTitleScreen->mLogoButton));
+    EXPECT_FALSE(Shown(app.mTitleScreen->GetButton(TitleScreen::kPlay)));
+    EXPECT_FALSE(Shown(app.mTitleScreen->GetButton(TitleScreen::kLogo)));
     ASSERT_TRUE(app.RunUntil([&] { return app.IsLoadingComplete(); }));
-    TitleScreen* title = app.mTitleScreen;
+    TitleScreen* title = app.mTitleScreen.get();
     for (const FlickeringButtonWidget* button :
-         {title->mPlayButton, title->mScoresButton, title->mExitButton, title->mOptionsButton,
-          title->mLogoButton}) {
+         {title->GetButton(TitleScreen::kPlay), title->GetButton(TitleScreen::kScores),
+          title->GetButton(TitleScreen::kExit), title->GetButton(TitleScreen::kOptions),
+          title->GetButton(TitleScreen::kLogo)}) {
         EXPECT_TRUE(Shown(button)) << button->mId;
     }
-    EXPECT_FALSE(Shown(title->mBeginnerButton));
+    EXPECT_FALSE(Shown(title->GetButton(TitleScreen::kBeginner)));
     app.RunFor(50);
-    EXPECT_TRUE(title->mLogoButton->mFlicker);
+    EXPECT_TRUE(title->GetButton(TitleScreen::kLogo)->mFlicker);
 
     // The logo opens the data folder's information page.
     app.Click(kMenuX, kLogoY);
@@ -93,28 +94,28 @@ TEST_F(GameFlowTest, ABeginnerGamePlayedFromTheTitleToTheNextLevel) {
 
     // Without a saved game, play leads to the difficulties.
     app.Click(kMenuX, kFirstRowY);
-    EXPECT_TRUE(Shown(title->mBeginnerButton));
-    EXPECT_TRUE(Shown(title->mHardButton));
-    EXPECT_FALSE(Shown(title->mPlayButton));
-    EXPECT_FALSE(Shown(title->mResumeButton));
+    EXPECT_TRUE(Shown(title->GetButton(TitleScreen::kBeginner)));
+    EXPECT_TRUE(Shown(title->GetButton(TitleScreen::kHard)));
+    EXPECT_FALSE(Shown(title->GetButton(TitleScreen::kPlay)));
+    EXPECT_FALSE(Shown(title->GetButton(TitleScreen::kResume)));
     app.RunFor(20);
-    EXPECT_TRUE(title->mLogoButton->mFlicker);
+    EXPECT_TRUE(title->GetButton(TitleScreen::kLogo)->mFlicker);
 
     app.Click(kMenuX, kFirstRowY);
     ASSERT_NE(app.mBoard, nullptr);
     EXPECT_EQ(app.mTitleScreen, nullptr);
     Board& board = *app.mBoard;
-    EXPECT_EQ(board.mMode, 0);
-    EXPECT_EQ(board.mLevelIndex, 0);
-    EXPECT_TRUE(board.mShowHelp);
+    EXPECT_EQ(board.Model().Mode(), PlayMode::Beginner);
+    EXPECT_EQ(board.Model().LevelIndex(), 0);
+    EXPECT_TRUE(board.Model().IsHelpShown());
     app.Click(kMenuX, 300);
-    EXPECT_FALSE(board.mShowHelp);
+    EXPECT_FALSE(board.Model().IsHelpShown());
 
     ASSERT_TRUE(SolveBoard(app));
     app.RunFor(100);
-    EXPECT_TRUE(board.mGameEnded);
-    const int finalScore = board.mScore + board.mPendingScore;
-    const int seconds = board.mTicks / 100;
+    EXPECT_TRUE(board.Model().IsGameEnded());
+    const int finalScore = board.Model().Score() + board.Model().PendingScore();
+    const int seconds = board.Model().Ticks() / 100;
     EXPECT_GT(finalScore, 100);
     // The first won game sets all three records.
     for (const TopScore& record : ReadTopScores()) {
@@ -124,49 +125,49 @@ TEST_F(GameFlowTest, ABeginnerGamePlayedFromTheTitleToTheNextLevel) {
     EXPECT_TRUE(std::filesystem::exists(SaveFolder() + "topscores"));
     EXPECT_FALSE(SavedGameExists());
     // The clock stops with the last card.
-    const int ticks = board.mTicks;
+    const int ticks = board.Model().Ticks();
     app.RunFor(500);
-    EXPECT_EQ(board.mTicks, ticks);
+    EXPECT_EQ(board.Model().Ticks(), ticks);
 
     // A click starts the next level, no longer as a beginner.
     app.Click(kMenuX, 300);
     EXPECT_EQ(app.mBoard, &board);
-    EXPECT_EQ(board.mLevelIndex, 1);
-    EXPECT_EQ(board.mMode, 1);
-    EXPECT_FALSE(board.mAllSolved);
-    EXPECT_FALSE(board.mShowHelp);
-    EXPECT_EQ(board.mScore, 100);
+    EXPECT_EQ(board.Model().LevelIndex(), 1);
+    EXPECT_EQ(board.Model().Mode(), PlayMode::Easy);
+    EXPECT_FALSE(board.Model().IsAllSolved());
+    EXPECT_FALSE(board.Model().IsHelpShown());
+    EXPECT_EQ(board.Model().Score(), 100);
 }
 
 TEST_F(GameFlowTest, LeavingWithTheMenuButtonAndResumingRestoresTheSameGame) {
     StartBoard(kSecondRowY);
     FlowApp& app = *mApp;
-    ASSERT_EQ(app.mBoard->mMode, 1);
+    ASSERT_EQ(app.mBoard->Model().Mode(), PlayMode::Easy);
     const std::optional<std::array<size_t, 3>> triple = FindScoringTriple(*app.mBoard);
     ASSERT_TRUE(triple.has_value());
     PickTriple(app, *triple);
     // Paused, the game stands still while the menu button is reached.
     app.PressKey(ravix::kKeyEscape);
-    ASSERT_TRUE(app.mBoard->mPaused);
-    const GameSnapshot left = GameSnapshot::Of(*app.mBoard);
+    ASSERT_TRUE(app.mBoard->Model().IsPaused());
+    const SavedGame left = app.mBoard->Model().State();
     EXPECT_GT(left.mTicks, 0);
     app.Click(kMenuX, kBoardMenuY);
     ASSERT_EQ(app.mBoard, nullptr);
     ASSERT_NE(app.mTitleScreen, nullptr);
     EXPECT_TRUE(SavedGameExists());
     // Back at the title the main menu shows at once.
-    EXPECT_TRUE(Shown(app.mTitleScreen->mPlayButton));
+    EXPECT_TRUE(Shown(app.mTitleScreen->GetButton(TitleScreen::kPlay)));
 
     app.Click(kMenuX, kFirstRowY);
-    EXPECT_TRUE(Shown(app.mTitleScreen->mResumeButton));
-    EXPECT_TRUE(Shown(app.mTitleScreen->mNewButton));
-    EXPECT_FALSE(Shown(app.mTitleScreen->mBeginnerButton));
+    EXPECT_TRUE(Shown(app.mTitleScreen->GetButton(TitleScreen::kResume)));
+    EXPECT_TRUE(Shown(app.mTitleScreen->GetButton(TitleScreen::kNew)));
+    EXPECT_FALSE(Shown(app.mTitleScreen->GetButton(TitleScreen::kBeginner)));
     app.Post(ravix::MessageKind::MouseMove, 0, kMenuX, kSecondRowY);
     app.RunFor(20);
     app.Post(ravix::MessageKind::LeftDown, 0, kMenuX, kSecondRowY);
     app.Post(ravix::MessageKind::LeftUp, 0, kMenuX, kSecondRowY);
     ASSERT_TRUE(app.RunUntil([&] { return app.mBoard != nullptr; }));
-    EXPECT_EQ(GameSnapshot::Of(*app.mBoard), left);
+    EXPECT_EQ(app.mBoard->Model().State(), left);
     // Resuming keeps the saved game until the game is won or a new one is chosen.
     EXPECT_TRUE(SavedGameExists());
 
@@ -176,7 +177,7 @@ TEST_F(GameFlowTest, LeavingWithTheMenuButtonAndResumingRestoresTheSameGame) {
     app.Click(kMenuX, kFirstRowY);
     app.Click(kMenuX, kThirdRowY);
     EXPECT_FALSE(SavedGameExists());
-    EXPECT_TRUE(Shown(app.mTitleScreen->mBeginnerButton));
+    EXPECT_TRUE(Shown(app.mTitleScreen->GetButton(TitleScreen::kBeginner)));
 }
 
 TEST_F(GameFlowTest, ClosingTheProgramSavesAGameInProgress) {
@@ -207,7 +208,7 @@ TEST_F(GameFlowTest, TheTopScoresLieOverTheMenuUntilAClick) {
     EXPECT_FALSE(scoresScreen()->mReturnLink->mVisible);
     app.Click(700, 50);
     EXPECT_EQ(scoresScreen(), nullptr);
-    EXPECT_TRUE(Shown(app.mTitleScreen->mPlayButton));
+    EXPECT_TRUE(Shown(app.mTitleScreen->GetButton(TitleScreen::kPlay)));
 }
 
 TEST_F(GameFlowTest, TheOptionsDialogsCancelRestoresTheVolumes) {
@@ -233,15 +234,15 @@ TEST_F(GameFlowTest, EscapePausesTheBoardAndFreezesItsClock) {
     FlowApp& app = *mApp;
     app.RunFor(500);
     app.PressKey(ravix::kKeyEscape);
-    ASSERT_TRUE(board.mPaused);
-    const int ticks = board.mTicks;
+    ASSERT_TRUE(board.Model().IsPaused());
+    const int ticks = board.Model().Ticks();
     app.RunFor(1000);
-    EXPECT_EQ(board.mTicks, ticks);
+    EXPECT_EQ(board.Model().Ticks(), ticks);
     // The next click only resumes.
     app.Click(kMenuX, 40);
-    EXPECT_FALSE(board.mPaused);
+    EXPECT_FALSE(board.Model().IsPaused());
     app.RunFor(500);
-    EXPECT_GT(board.mTicks, ticks + 40);
+    EXPECT_GT(board.Model().Ticks(), ticks + 40);
 }
 
 TEST_F(GameFlowTest, ALevelsFileThatCannotBePlayedEndsTheStartNamingLevelAndProblem) {

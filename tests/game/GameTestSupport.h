@@ -111,7 +111,7 @@ protected:
         return *mApp;
     }
     // A board in the mode, shown and focused as the title screen would start it.
-    Board& StartBoard(int mode) {
+    Board& StartBoard(PlayMode mode) {
         App().CreateBoard(mode);
         return *App().mBoard;
     }

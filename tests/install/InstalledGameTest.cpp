@@ -65,7 +65,7 @@ protected:
         app.Click(kMenuX, 215);
         app.Click(kMenuX, 215);
         ASSERT_NE(app.mBoard, nullptr);
-        ASSERT_EQ(app.mBoard->mCards.size(), 54u); // the copy's changed first level
+        ASSERT_EQ(app.mBoard->Model().Cards().size(), 54u); // the copy's changed first level
         app.Click(kMenuX, 300);
         ASSERT_TRUE(SolveBoard(app));
         app.RunFor(200);

@@ -214,22 +214,22 @@ TEST_F(SdlInput, NothingIsQueuedAfterAClose) {
     while (mApp->ProcessDeferredMessage()) {
     }
     EXPECT_EQ(mLog, test::Log{"Pad:KeyDown 65"});
-    EXPECT_TRUE(mApp->mClosing);
+    EXPECT_TRUE(mApp->IsClosing());
     EXPECT_TRUE(mApp->mShuttingDown);
 }
 
 TEST_F(SdlInput, LosingTheFocusSilencesUntilItReturns) {
-    const int depth = mApp->mSilenceDepth;
+    const int depth = mApp->SilenceDepth();
     PushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     Deliver();
-    const int active = mApp->mSilenceDepth;
+    const int active = mApp->SilenceDepth();
     EXPECT_LE(active, depth);
     PushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     Deliver();
-    EXPECT_EQ(mApp->mSilenceDepth, active + 1);
+    EXPECT_EQ(mApp->SilenceDepth(), active + 1);
     EXPECT_FALSE(mApp->mWidgets->mAppHasFocus);
     PushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     Deliver();
-    EXPECT_EQ(mApp->mSilenceDepth, active);
+    EXPECT_EQ(mApp->SilenceDepth(), active);
     EXPECT_TRUE(mApp->mWidgets->mAppHasFocus);
 }

@@ -22,12 +22,13 @@ constexpr int kBoardMenuY = 550;
 inline void StartGame(FlowApp& app, int difficultyY) {
     app.Click(kMenuX, kFirstRowY);
     ASSERT_NE(app.mTitleScreen, nullptr);
-    if (app.mTitleScreen->mNewButton != nullptr && app.mTitleScreen->mNewButton->mVisible) {
+    if (app.mTitleScreen->GetButton(TitleScreen::kNew) != nullptr &&
+        app.mTitleScreen->GetButton(TitleScreen::kNew)->mVisible) {
         app.Click(kMenuX, kThirdRowY);
     }
     app.Click(kMenuX, difficultyY);
     ASSERT_NE(app.mBoard, nullptr);
-    if (app.mBoard->mShowHelp) {
+    if (app.mBoard->Model().IsHelpShown()) {
         app.Click(kMenuX, kBoardY);
     }
 }

@@ -8,11 +8,11 @@
 #include "DemoRecording.h"
 #include "ProgramRun.h"
 
-#include "app/DemoFile.h"
 #include "app/SettingsStore.h"
-#include "game/Board.h"
-#include "game/SaveFiles.h"
+#include "demo/DemoFile.h"
 #include "files/AtomicFile.h"
+#include "game/BoardModel.h"
+#include "game/SaveFiles.h"
 
 #include <algorithm>
 #include <array>
@@ -113,7 +113,7 @@ protected:
         EXPECT_EQ(value, SettingFor(generations[kSettings]));
 
         const std::string savedText = ReadTextFile(SavedGamePath());
-        const std::optional<SavedGame> saved = ParseSavedGame(savedText, Board::kMaxCards);
+        const std::optional<SavedGame> saved = ParseSavedGame(savedText, BoardModel::kMaxCards);
         EXPECT_TRUE(saved.has_value()) << savedText.size() << " bytes";
         if (saved) {
             generations[kSavedGame] = static_cast<uint32_t>(saved->mScore);

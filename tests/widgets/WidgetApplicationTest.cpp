@@ -23,9 +23,9 @@ TEST(WidgetApplicationTest, HandCursorAndDeletionGoThroughTheApplication) {
     manager.InsertChild(hand);
 
     manager.MouseMove(5, 5);
-    EXPECT_EQ(app.mCursorNumber, 1);
+    EXPECT_EQ(app.GetCursorNumber(), 1);
     manager.MouseMove(50, 50);
-    EXPECT_EQ(app.mCursorNumber, 0);
+    EXPECT_EQ(app.GetCursorNumber(), 0);
 
     // Emptying a container during a pass must not delete a widget the pass may still reach.
     manager.DetachAllChildren(true, false);

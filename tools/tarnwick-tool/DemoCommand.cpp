@@ -1,8 +1,8 @@
 // tarnwick-tool demo: read recorded demos.
 #include "ToolCommands.h"
 
-#include "app/DemoFile.h"
-#include "app/DemoStream.h"
+#include "demo/DemoFile.h"
+#include "demo/DemoStream.h"
 
 #include <cstdio>
 

@@ -146,6 +146,17 @@ void HeadlessPlatform::DestroyMainWindow() {
     mWindow.mCreateCount = created;
 }
 
+void HeadlessPlatform::SetMainWindowIcon(const PixelView& icon) {
+    std::lock_guard lock(mMutex);
+    mWindow.mIconWidth = icon.mWidth;
+    mWindow.mIconHeight = icon.mHeight;
+    mWindow.mIconPixels.clear();
+    for (int y = 0; y < icon.mHeight; ++y) {
+        const uint32_t* row = icon.mPixels + static_cast<size_t>(y) * icon.mStride;
+        mWindow.mIconPixels.insert(mWindow.mIconPixels.end(), row, row + icon.mWidth);
+    }
+}
+
 DesktopInfo HeadlessPlatform::GetDesktopInfo() {
     std::lock_guard lock(mMutex);
     return mDesktop;

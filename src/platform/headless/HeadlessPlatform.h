@@ -55,6 +55,7 @@ public:
     bool PollMessage(PlatformMessage& message) override;
     bool CreateMainWindow(const MainWindowSpec& spec, std::string& error) override;
     void DestroyMainWindow() override;
+    void SetMainWindowIcon(const PixelView& icon) override;
     DesktopInfo GetDesktopInfo() override;
     WindowFrame GetMainWindowFrame() override;
     void MoveMainWindow(int x, int y) override;
@@ -135,6 +136,10 @@ public:
         bool mVsync = false;
         int mPresentWidth = 0;
         int mPresentHeight = 0;
+        // The window's icon, stride = width; 0 x 0 while none is set.
+        int mIconWidth = 0;
+        int mIconHeight = 0;
+        std::vector<uint32_t> mIconPixels;
     };
     WindowState Window();
     // Copies of the last presented frames, oldest first. Main thread.

@@ -5,6 +5,7 @@
 #include "platform/KeyCodes.h"
 #include "platform/Letterbox.h"
 #include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/X11WindowHints.h"
 
 #include <array>
 #include <cstdio>
@@ -446,10 +447,25 @@ bool SdlPlatform::CreateMainWindow(const MainWindowSpec& spec, std::string& erro
         error = SDL_GetError();
         return false;
     }
+    ClearRootTransientHint(mWindow);
     // Events still waiting for the window this one replaces carry the old id and are dropped.
     mWindowId = SDL_GetWindowID(mWindow);
     mPlacement.reset();
     return true;
+}
+
+void SdlPlatform::SetMainWindowIcon(const PixelView& icon) {
+    if (mWindow == nullptr || icon.mPixels == nullptr || icon.mWidth <= 0 || icon.mHeight <= 0) {
+        return;
+    }
+    // SDL copies the pixels; the surface only lends them.
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(icon.mPixels), icon.mWidth, icon.mHeight, 32,
+        icon.mStride * static_cast<int>(sizeof(uint32_t)), SDL_PIXELFORMAT_ARGB8888);
+    if (surface != nullptr) {
+        SDL_SetWindowIcon(mWindow, surface);
+        SDL_FreeSurface(surface);
+    }
 }
 
 void SdlPlatform::DestroyMainWindow() {

@@ -35,6 +35,7 @@ public:
     bool PollMessage(PlatformMessage& message) override;
     bool CreateMainWindow(const MainWindowSpec& spec, std::string& error) override;
     void DestroyMainWindow() override;
+    void SetMainWindowIcon(const PixelView& icon) override;
     DesktopInfo GetDesktopInfo() override;
     WindowFrame GetMainWindowFrame() override;
     void MoveMainWindow(int x, int y) override;

@@ -1,8 +1,8 @@
-#include "app/HTTPTransfer.h"
+#include "net/HTTPTransfer.h"
 
-#include "app/TransferOutcomeLog.h"
 #include "base/AsciiText.h"
 #include "base/ThreadSignalStack.h"
+#include "net/TransferOutcomeLog.h"
 
 #include <cerrno>
 #include <charconv>

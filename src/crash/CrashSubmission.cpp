@@ -1,4 +1,4 @@
-#include "app/CrashSubmission.h"
+#include "crash/CrashSubmission.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "app/DemoPlaybackBox.h"
+#include "demo/DemoPlaybackBox.h"
 
 #include "graphics/SysFont.h"
 

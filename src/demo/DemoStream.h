@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Buffer.h"
+#include "demo/DemoCommands.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,40 +10,8 @@
 
 namespace ravix {
 
-// The commands of a recorded event (5 bits). The two mouse events have no command number in
-// the stream; they get negative numbers here so that one field tells every event apart.
-enum DemoCommand : int {
-    kDemoRelativeMove = -2,
-    kDemoMouseButton = -1,
-    kDemoAbsoluteMove = 0,
-    kDemoActivation = 1,
-    kDemoMinimized = 2,
-    kDemoKeyDown = 3,
-    kDemoKeyUp = 4,
-    kDemoCharacter = 5,
-    kDemoClose = 6,
-    kDemoMouseEnter = 7,
-    kDemoMouseLeave = 8,
-    kDemoLoadingComplete = 9,
-    kDemoSettingsRead = 11,
-    kDemoSettingsWrite = 12,
-    kDemoTransferResult = 17,
-    kDemoDataSync = 18,
-    kDemoWheel = 21,
-    kDemoDisplay = 23,
-    kDemoFiller = 31,
-};
-
 // One recorded event: the update it belongs to, what it is, and its payload. Which payload
-// fields an event uses:
-//   relative move      mX, mY: offsets (-31..31)
-//   mouse button       mFlag: down; mCode: 1 left, 2 left double, -1 right, -2 right double, 3
-//   middle absolute move      mX, mY (-2048..2047) activation         mFlag: active minimised
-//   mFlag: minimised key down, key up   mCode: virtual-key code (0..255) character          mFlag:
-//   wide; mCode: the character (8 bits, 16 when wide) settings read      mFlag: success; mNumber:
-//   value type; mBytes: the value settings write     mFlag: success transfer result    mNumber:
-//   transfer number; mCode: result (0..255); mText: content data sync          mBytes wheel mCode:
-//   notches (-128..127) display            mFlag: windowed; mCode: refresh rate in Hz (0..255)
+// fields each command uses, and how they are packed, is kDemoCommandSpecs (DemoCommands.h).
 struct DemoEvent {
     uint32_t mUpdate = 0;
     int mCommand = kDemoFiller;
@@ -93,13 +62,12 @@ public:
 private:
     void WriteHeader(bool mouse, int kindOrCommand);
     void WritePayload(const DemoEvent& event);
+    void WriteField(const DemoFieldSpec& field, const DemoEvent& event);
     // Reads count bits; false (and the stream ends) when fewer are left.
     bool Take(int count, bool isSigned, int32_t& value);
     bool TakeBytes(size_t count, std::vector<uint8_t>& bytes);
-    bool TakeFlag(bool& flag, int count);
-    // A length of lengthBits bits, then that many bytes.
-    bool TakeCounted(int lengthBits, std::vector<uint8_t>& bytes);
     bool ReadPayload(DemoEvent& event);
+    bool ReadField(const DemoFieldSpec& field, DemoEvent& event);
 
     Buffer mBuffer;
     uint32_t mLastUpdate = 0;

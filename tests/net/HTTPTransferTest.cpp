@@ -1,5 +1,5 @@
-#include "app/HTTPTransfer.h"
-#include "app/TransferOutcomeLog.h"
+#include "net/HTTPTransfer.h"
+#include "net/TransferOutcomeLog.h"
 
 #include "TestHttpServer.h"
 

@@ -1,4 +1,4 @@
-#include "app/DemoFile.h"
+#include "demo/DemoFile.h"
 
 #include "base/Buffer.h"
 #include "files/WholeFile.h"

@@ -1,4 +1,4 @@
-#include "app/CrashReport.h"
+#include "crash/CrashReport.h"
 
 #include <csignal>
 

@@ -1,6 +1,6 @@
 // The demo event stream, bit by bit.
 
-#include "app/DemoStream.h"
+#include "demo/DemoStream.h"
 
 #include <gtest/gtest.h>
 

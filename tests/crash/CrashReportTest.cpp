@@ -1,5 +1,5 @@
-#include "app/CrashReport.h"
-#include "app/CrashSubmission.h"
+#include "crash/CrashReport.h"
+#include "crash/CrashSubmission.h"
 
 #include <gtest/gtest.h>
 

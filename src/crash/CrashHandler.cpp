@@ -1,8 +1,7 @@
-#include "app/CrashHandler.h"
+#include "crash/CrashHandler.h"
 
-#include "app/CrashReport.h"
-#include "app/RavixAppBase.h"
 #include "base/ThreadSignalStack.h"
+#include "crash/CrashReport.h"
 
 #include <atomic>
 #include <cerrno>
@@ -85,6 +84,14 @@ bool gMayUseClipboard = false;
 
 long CurrentThreadId() {
     return syscall(SYS_gettid);
+}
+
+// How the handler finds the running application's duties; set once an application exists.
+std::atomic<CrashHost* (*)()> gHostSource = nullptr;
+
+CrashHost* CurrentHost() {
+    CrashHost* (*source)() = gHostSource.load();
+    return source == nullptr ? nullptr : source();
 }
 
 const PublishedContext* CurrentContext() {
@@ -261,7 +268,7 @@ void BuildReport(int signal, const siginfo_t* info, const void* context, long th
     gReport.Append("SDL Ver: ").Append(gWindowSystemVersion).Append("\r\n");
     gReport.Append("OpenAL Ver: ").Append(gSoundVersion).Append("\r\n");
     const PublishedContext* published = CurrentContext();
-    if (gApplication != nullptr && published != nullptr && published->mSession[0] != '\0') {
+    if (CurrentHost() != nullptr && published != nullptr && published->mSession[0] != '\0') {
         gReport.Append("\r\n").Append(published->mSession);
     }
 }
@@ -292,11 +299,11 @@ void WriteReportFile() {
 // The application's last duties. None of this is safe in a signal handler (it draws on the
 // window system and the heap); it runs after crash.txt is written, under the watchdog.
 void RunApplicationSteps() {
-    RavixAppBase* app = gApplication;
+    CrashHost* app = CurrentHost();
     if (app == nullptr) {
         return;
     }
-    gMayUseClipboard = !app->mPlaying;
+    gMayUseClipboard = !app->IsReplayingDemo();
     app->HideAndSilence();
     std::string attachment = app->SaveDemoForCrashReport();
     std::string replacement;
@@ -304,8 +311,7 @@ void RunApplicationSteps() {
     if (!replacement.empty()) {
         attachment = replacement;
     }
-    app->mRecording = false;
-    app->mPlaying = false;
+    app->StopDemo();
     CopyText(gAttachment, attachment);
 }
 
@@ -356,7 +362,7 @@ void RunReporter() {
         environment[count++] = variable(attachmentVariable, sizeof attachmentVariable,
                                         kCrashAttachmentVariable, gAttachment);
     }
-    const PublishedContext* published = gApplication != nullptr ? CurrentContext() : nullptr;
+    const PublishedContext* published = CurrentHost() != nullptr ? CurrentContext() : nullptr;
     if (published != nullptr) {
         environment[count++] = variable(productVariable, sizeof productVariable,
                                         kCrashProductVariable, published->mProduct);
@@ -527,6 +533,10 @@ void SetCrashReportLibraries(const std::string& windowSystem, const std::string&
     std::lock_guard lock(gPublishMutex);
     CopyText(gWindowSystemVersion, windowSystem);
     CopyText(gSoundVersion, sound);
+}
+
+void SetCrashHostSource(CrashHost* (*source)()) {
+    gHostSource = source;
 }
 
 void PublishCrashContext(const CrashContext& context) {

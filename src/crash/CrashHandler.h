@@ -12,11 +12,11 @@ namespace ravix {
 // On a fault the handler builds the report (exception, module, logical address, stack trace,
 // registers, system lines, the application's session text) into fixed buffers and writes it to
 // "crash.txt" in the application's data folder (the working directory before the application
-// has published one). Then, with an application, it hides the window and silences the sound,
-// writes the demo being recorded and asks the application for its attachment. It starts the
-// reporter process (this program again, in the mode chosen by kCrashReportVariable), which shows
-// the report, copies it to the clipboard and may send it; waits for it; prints one line naming
-// crash.txt on stderr and ends the process with the fault's signal.
+// has published one). Then, with an application (CrashHost), it hides the window and silences
+// the sound, writes the demo being recorded and asks the application for its attachment. It
+// starts the reporter process (this program again, in the mode chosen by kCrashReportVariable),
+// which shows the report, copies it to the clipboard and may send it; waits for it; prints one
+// line naming crash.txt on stderr and ends the process with the fault's signal.
 void InstallCrashHandler();
 // Restores the handlers (and the main thread's alternate stack) that were there before.
 void RemoveCrashHandler();
@@ -35,6 +35,28 @@ struct CrashContext {
     std::string mVersion;
     std::string mReportFields;
 };
+// What the handler asks of the running application once crash.txt is written, where a signal
+// handler's limits no longer bind it (under the watchdog).
+class CrashHost {
+public:
+    virtual ~CrashHost() = default;
+
+    // A recorded run being replayed: its report stays off the clipboard.
+    virtual bool IsReplayingDemo() const = 0;
+    // Music off, the window hidden.
+    virtual void HideAndSilence() = 0;
+    // When recording, ends the demo and writes it; returns its path, or "" when nothing was
+    // recorded.
+    virtual std::string SaveDemoForCrashReport() = 0;
+    // A file the report sends instead of the demo; left empty for none.
+    virtual void GetCrashAttachment(std::string& path) = 0;
+    // Recording and playback end: nothing more is written to or read from the demo.
+    virtual void StopDemo() = 0;
+};
+// How the handler finds the running application (null while there is none). The application
+// sets it; without it the handler writes the report and starts the reporter only.
+void SetCrashHostSource(CrashHost* (*source)());
+
 // Replaces the published context (any thread; ignored once a fault is being handled).
 void PublishCrashContext(const CrashContext& context);
 
