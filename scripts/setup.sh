@@ -12,6 +12,8 @@ PACKAGES=(
   # and the Debian package (dpkg-shlibdeps comes with build-essential's dpkg-dev; the icon is
   # rendered by librsvg2-bin's rsvg-convert, below)
   desktop-file-utils appstream man-db groff-base lintian
+  # hardening-check, which tells whether the installed programs carry the hardening flags
+  devscripts
   # image files
   zlib1g-dev libpng-dev libjpeg-dev
   # system fonts: fontconfig picks an installed face, FreeType renders it

@@ -28,8 +28,15 @@ fi
 echo "the package holds the $(wc -l <"$work/package.txt") files of the install"
 
 if command -v lintian >/dev/null; then
-  lintian --allow-root --fail-on error --tag-display-limit 0 "$deb"
+  lintian --allow-root --fail-on error --display-info --tag-display-limit 0 "$deb" |
+    tee "$work/lintian.txt"
   echo "lintian: no errors"
+  # The programs carry the release build's hardening and are stripped of what they do not need.
+  if grep -E 'hardening-no-bindnow|hardening-no-fortify-functions|binary-has-unneeded-section' \
+    "$work/lintian.txt"; then
+    echo "lintian: the programs lack hardening or keep unneeded sections"
+    exit 1
+  fi
 else
   echo "lintian is missing: scripts/setup.sh installs it"
   exit 1

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <iterator>
 #include <unistd.h>
@@ -252,9 +253,16 @@ void RavixAppBase::ShowFatalError(const std::string& text) {
 // folder is the game's data folder, which the program only reads.
 void RavixAppBase::LogScreenSaverError(const std::string& text) {
     const std::string path = mDataFolder + "ScrError.txt";
-    std::FILE* log = std::fopen(path.c_str(), gScreenSaverLogStarted ? "a" : "w");
+    // The player's own file, as everything in the data folder (0600).
+    const int flags =
+        O_WRONLY | O_CREAT | O_CLOEXEC | (gScreenSaverLogStarted ? O_APPEND : O_TRUNC);
+    const int fd = open(path.c_str(), flags, 0600);
     gScreenSaverLogStarted = true;
+    std::FILE* log = fd < 0 ? nullptr : fdopen(fd, "a");
     if (log == nullptr) {
+        if (fd >= 0) {
+            close(fd);
+        }
         return;
     }
     std::time_t now = std::time(nullptr);

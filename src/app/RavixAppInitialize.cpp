@@ -1,11 +1,13 @@
 #include "app/RavixAppBase.h"
 
+#include "app/StartupCleanup.h"
 #include "audio/ALDevice.h"
 #include "audio/ALMusicInterface.h"
 #include "audio/ALSoundManager.h"
 #include "base/Random.h"
 #include "base/Rect.h"
 #include "files/PakInterface.h"
+#include "files/PrivateFolder.h"
 #include "net/HTTPTransfer.h"
 #include "platform/XdgFolders.h"
 #include "widgets/WidgetManager.h"
@@ -39,6 +41,8 @@ void RavixAppBase::Initialize() {
     MountMainArchive();
     if (!mPlatform->AcquireInstanceLock(mProductName)) {
         OnAlreadyRunning();
+    } else {
+        RemoveTemporaryFilesOfKilledRuns(mDataFolder, SettingsStore::FilePathForKey(mRegistryKey));
     }
     mStartTick = Now();
     if (mDemo.IsPlaying()) {
@@ -115,11 +119,12 @@ void RavixAppBase::MakeDataFolder() {
         }
         folder /= part;
         // Best effort: a folder that cannot be made shows up later as files that cannot be
-        // written. It is the user's own and never writable by others.
+        // written. It is the player's own, also when an earlier version made it wider.
+        (void)MakePrivateFolder(folder.string());
         std::error_code ignored;
-        std::filesystem::create_directories(folder, ignored);
-        std::filesystem::permissions(folder, std::filesystem::perms::others_write,
-                                     std::filesystem::perm_options::remove, ignored);
+        std::filesystem::permissions(
+            folder, std::filesystem::perms::group_all | std::filesystem::perms::others_all,
+            std::filesystem::perm_options::remove, ignored);
     }
     mDataFolder = folder.string() + "/";
     mDemo.SetPath(MakeDemoPathAbsolute(mDemo.Path()));

@@ -1,6 +1,7 @@
 #include "app/RavixAppBase.h"
 
 #include "files/ImageLib.h"
+#include "files/PrivateFolder.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
 #include "widgets/WidgetManager.h"
@@ -450,7 +451,7 @@ void RavixAppBase::SaveScreenshot() {
     }
     const std::filesystem::path folder = std::filesystem::path(mDataFolder) / "_screenshots";
     std::error_code error;
-    std::filesystem::create_directories(folder, error);
+    (void)MakePrivateFolder(folder.string());
     int largest = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         largest = std::max(largest, ScreenshotNumber(entry.path().filename().string()));

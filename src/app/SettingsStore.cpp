@@ -2,6 +2,7 @@
 
 #include "base/AsciiText.h"
 #include "files/AtomicFile.h"
+#include "files/PrivateFolder.h"
 #include "files/WholeFile.h"
 #include "platform/XdgFolders.h"
 
@@ -325,8 +326,7 @@ SettingsStore::Document SettingsStore::Load() const {
 }
 
 bool SettingsStore::Save(const Document& document) const {
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(mFilePath).parent_path(), ignored);
+    (void)MakePrivateFolder(std::filesystem::path(mFilePath).parent_path().string());
     return WriteFileAtomically(mFilePath, Format(document, mKeyPath));
 }
 

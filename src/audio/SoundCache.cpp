@@ -2,6 +2,7 @@
 
 #include "audio/WavFile.h"
 #include "files/PakFileReader.h"
+#include "files/PrivateFolder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -49,9 +50,7 @@ void SoundCache::Store(const std::string& name, const PcmSound& sound,
     const std::optional<FileTime> sourceTime = FindFileWriteTime(sourceFile);
     if (path.empty() || !sourceTime || sourceFile.size() > kMaxWavDependencyName)
         return;
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
-    if (!error)
+    if (MakePrivateFolder(std::filesystem::path(path).parent_path().string()))
         (void)WriteWavFile(path, sound, WavDependency{sourceFile, *sourceTime});
 }
 

@@ -3,9 +3,7 @@
 #include "base/Verify.h"
 #include "files/PakFileReader.h"
 
-#include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 namespace ravix {
 
@@ -145,19 +143,8 @@ std::string EncodeWavFile(const PcmSound& sound, const std::optional<WavDependen
 }
 
 bool WriteWavFile(const std::string& path, const PcmSound& sound,
-                  const std::optional<WavDependency>& dependency) {
-    const std::string bytes = EncodeWavFile(sound, dependency);
-    const std::string temporary = path + ".tmp" + std::to_string(getpid());
-    std::FILE* out = std::fopen(temporary.c_str(), "wb");
-    if (!out)
-        return false;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    written = std::fclose(out) == 0 && written;
-    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+                  const std::optional<WavDependency>& dependency, FileAccess access) {
+    return WriteFileAtomically(path, EncodeWavFile(sound, dependency), access);
 }
 
 } // namespace ravix

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/PcmSound.h"
+#include "files/AtomicFile.h"
 #include "files/PakInterfaceBase.h"
 
 #include <optional>
@@ -29,9 +30,10 @@ inline constexpr size_t kMaxWavDependencyName = 0xFFFF;
 // pak archives. The dependency's name is at most kMaxWavDependencyName bytes long.
 std::string EncodeWavFile(const PcmSound& sound, const std::optional<WavDependency>& dependency);
 
-// Writes EncodeWavFile's bytes to a temporary file beside path and renames it over path, so that
-// readers never see half a file. False when the file could not be written.
+// Writes EncodeWavFile's bytes to path through an AtomicFile, so that readers never see half a
+// file. False when the file could not be written.
 [[nodiscard]] bool WriteWavFile(const std::string& path, const PcmSound& sound,
-                                const std::optional<WavDependency>& dependency);
+                                const std::optional<WavDependency>& dependency,
+                                FileAccess access = FileAccess::OwnerOnly);
 
 } // namespace ravix

@@ -282,7 +282,7 @@ void WriteReportFile() {
     char temporary[sizeof gReportPath + 16];
     ReportText temporaryPath(temporary, sizeof temporary);
     temporaryPath.Append(gReportPath).Append(".partial");
-    int fd = open(temporary, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = open(temporary, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
         return;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/AtomicFile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -56,12 +58,16 @@ void SetAlphaOnlyColor(uint32_t color);
 uint32_t GetAlphaOnlyColor();
 
 // Writes a PNG file (8-bit RGBA) or a JPEG file (quality 80, alpha dropped) with the C library,
-// through a temporary file renamed over the name. False when the file cannot be written or the
-// image is empty.
-[[nodiscard]] bool WritePNG(const std::string& name, const Image& image);
-[[nodiscard]] bool WritePNG(const std::string& name, const uint32_t* bits, int width, int height);
-[[nodiscard]] bool WriteJPEG(const std::string& name, const Image& image);
-[[nodiscard]] bool WriteJPEG(const std::string& name, const uint32_t* bits, int width, int height);
+// through a temporary file renamed over the name (AtomicFile). False when the file cannot be
+// written or the image is empty.
+[[nodiscard]] bool WritePNG(const std::string& name, const Image& image,
+                            FileAccess access = FileAccess::OwnerOnly);
+[[nodiscard]] bool WritePNG(const std::string& name, const uint32_t* bits, int width, int height,
+                            FileAccess access = FileAccess::OwnerOnly);
+[[nodiscard]] bool WriteJPEG(const std::string& name, const Image& image,
+                             FileAccess access = FileAccess::OwnerOnly);
+[[nodiscard]] bool WriteJPEG(const std::string& name, const uint32_t* bits, int width, int height,
+                             FileAccess access = FileAccess::OwnerOnly);
 
 // The JPEG 2000 codec (libopenjp2) is loaded at run time: the application loads it when it
 // starts and frees it when it ends, and JPEG 2000 files load only in between. Loading fails

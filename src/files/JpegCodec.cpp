@@ -174,18 +174,19 @@ std::unique_ptr<Image> DecodeJpeg(PakFile* file) {
     return std::unique_ptr<Image>(image);
 }
 
-bool WriteJPEG(const std::string& name, const uint32_t* bits, int width, int height) {
+bool WriteJPEG(const std::string& name, const uint32_t* bits, int width, int height,
+               FileAccess access) {
     if (!bits || width <= 0 || height <= 0)
         return false;
     std::vector<JSAMPLE> row(size_t(width) * 3);
-    AtomicFile out(name);
+    AtomicFile out(name, access);
     std::string error;
     return out.Open(error) && EncodeJpeg(out.Stream(), bits, width, height, row.data()) &&
            out.Commit(error);
 }
 
-bool WriteJPEG(const std::string& name, const Image& image) {
-    return WriteJPEG(name, image.GetBits(), image.GetWidth(), image.GetHeight());
+bool WriteJPEG(const std::string& name, const Image& image, FileAccess access) {
+    return WriteJPEG(name, image.GetBits(), image.GetWidth(), image.GetHeight(), access);
 }
 
 } // namespace ravix::ImageLib

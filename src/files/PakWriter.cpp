@@ -122,7 +122,7 @@ bool PakWriter::Write(const std::string& path, std::string& error) const {
             return false;
         }
     }
-    AtomicFile out(path);
+    AtomicFile out(path, FileAccess::Shared);
     if (!out.Open(error))
         return false;
     const std::string directory = Directory();

@@ -128,16 +128,17 @@ std::unique_ptr<Image> DecodePng(PakFile* file) {
     return std::unique_ptr<Image>(image);
 }
 
-bool WritePNG(const std::string& name, const uint32_t* bits, int width, int height) {
+bool WritePNG(const std::string& name, const uint32_t* bits, int width, int height,
+              FileAccess access) {
     if (!bits || width <= 0 || height <= 0)
         return false;
-    AtomicFile out(name);
+    AtomicFile out(name, access);
     std::string error;
     return out.Open(error) && EncodePng(out.Stream(), bits, width, height) && out.Commit(error);
 }
 
-bool WritePNG(const std::string& name, const Image& image) {
-    return WritePNG(name, image.GetBits(), image.GetWidth(), image.GetHeight());
+bool WritePNG(const std::string& name, const Image& image, FileAccess access) {
+    return WritePNG(name, image.GetBits(), image.GetWidth(), image.GetHeight(), access);
 }
 
 } // namespace ravix::ImageLib

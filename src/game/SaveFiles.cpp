@@ -2,6 +2,7 @@
 
 #include "app/RavixAppBase.h"
 #include "files/AtomicFile.h"
+#include "files/PrivateFolder.h"
 #include "files/WholeFile.h"
 #include "game/PlayMode.h"
 
@@ -120,9 +121,7 @@ std::string TopScoresPath() {
 }
 
 bool MakeSaveFolder() {
-    std::error_code error;
-    std::filesystem::create_directories(SaveFolder(), error);
-    return std::filesystem::is_directory(SaveFolder(), error);
+    return ravix::MakePrivateFolder(SaveFolder());
 }
 
 bool WriteSavedGame(const std::string& text) {

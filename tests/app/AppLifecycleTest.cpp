@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,6 +140,43 @@ TEST(AppLifecycle, SecondCopyNotifiesTheFirstAndEnds) {
     EXPECT_FALSE(screenSaver.mSingleInstance);
 }
 
+// A killed run leaves its writer's temporary files; the next copy that holds the instance lock
+// removes them from the player's folders, and a copy that runs beside it (a screen saver) does
+// not, as they may be the first copy's writes under way.
+TEST(AppLifecycle, TheCopyHoldingTheLockRemovesWhatAKilledRunLeft) {
+    TempHome home;
+    const std::string data = home.Data() + "/TestMaker/TestGame/";
+    const std::string maker = home.Config() + "/TestMaker/";
+    const std::vector<std::string> leftovers = {data + "Save/autosave.a1B2c3.partial",
+                                                data + "game.dmo.Zz09Aa.partial",
+                                                maker + "TestGame.abcdef.partial"};
+    const std::vector<std::string> kept = {data + "notes.backup",
+                                           maker + "Other Game.abcdef.partial"};
+    auto plant = [&] {
+        for (const auto& list : {leftovers, kept})
+            for (const std::string& file : list)
+                ravix::testing::WriteTextFile(file, "x");
+    };
+    auto present = [](const std::vector<std::string>& files) {
+        return std::count_if(files.begin(), files.end(),
+                             [](const std::string& file) { return std::filesystem::exists(file); });
+    };
+    plant();
+    std::filesystem::permissions(data, std::filesystem::perms(0755));
+    TestApp first;
+    first.Initialize();
+    EXPECT_EQ(present(leftovers), 0);
+    EXPECT_EQ(present(kept), 2);
+    // A data folder an earlier version made wider becomes the player's own.
+    EXPECT_EQ(std::filesystem::status(data).permissions(), std::filesystem::perms(0700));
+
+    plant();
+    TestApp screenSaver;
+    screenSaver.Headless().SetCommandLine({"tarnwick", "-screensaver"});
+    screenSaver.Initialize();
+    EXPECT_EQ(present(leftovers), 3);
+}
+
 TEST(AppLifecycle, InitializeSeedsTheGeneratorAndMountsMainPakInTheStartFolder) {
     TempHome home;
     PakWriter archive;
@@ -200,6 +238,8 @@ TEST(AppLifecycle, FatalErrorsInScreenSaverModeGoToTheLog) {
     app.ShowFatalError("third");
     EXPECT_NE(ravix::testing::ReadTextFile(home.Data() + "/ScrError.txt").find("third "),
               std::string::npos);
+    EXPECT_EQ(std::filesystem::status(home.Data() + "/ScrError.txt").permissions(),
+              std::filesystem::perms(0600));
     EXPECT_EQ(ravix::testing::ReadTextFile(home.Path() + "/ScrError.txt").find("third"),
               std::string::npos);
     std::filesystem::current_path(workingFolder);

@@ -175,6 +175,10 @@ TEST(CrashHandler, CrashOptionLeavesReportWithSectionsInOrder) {
         << outcome.mStderr;
     const std::string report = ReadTextFile(reportPath);
     ASSERT_TRUE(report.ends_with("\r\n\r\n")) << "the report and a line break";
+    // It holds what the player did: the player's own, in the player's own folder.
+    EXPECT_EQ(std::filesystem::status(reportPath).permissions(), std::filesystem::perms(0600));
+    EXPECT_EQ(std::filesystem::status(home.Data() + "/Tarnwick").permissions(),
+              std::filesystem::perms(0700));
     std::vector<std::string> lines = Lines(report.substr(0, report.size() - 2));
     ExpectSectionsInOrder(lines);
     EXPECT_TRUE(lines[0].starts_with("Exception: Access Violation (code 0xc0000005) at address "))

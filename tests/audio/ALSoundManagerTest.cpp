@@ -227,6 +227,12 @@ TEST_F(ALSoundManagerTest, DecodedSoundsAreCachedUntilTheirSourceChanges) {
     EXPECT_EQ(mSounds.GetEffectByteLength(1), 2205u * 2);
     ASSERT_TRUE(std::filesystem::exists(cacheFile));
     EXPECT_NE(paktest::ReadFile(cacheFile).find("sounds\\click.ogg"), std::string::npos);
+    // The cache is the player's own, as everything in the data folder.
+    EXPECT_EQ(std::filesystem::status(cacheFile).permissions(), std::filesystem::perms(0600));
+    for (const char* folder : {"data/cached", "data/cached/sounds"})
+        EXPECT_EQ(std::filesystem::status(mFolder.Path() / folder).permissions(),
+                  std::filesystem::perms(0700))
+            << folder;
 
     // Different content under the old time: the cache still answers.
     paktest::WriteFile(source, paktest::ReadFile(Fixture("short.ogg")));

@@ -63,12 +63,14 @@ TEST(ImageWriterTest, WritesReplaceFilesWholeOrNotAtAll) {
     EXPECT_EQ(paktest::ReadFile(path), "old contents");
 
     ASSERT_TRUE(ImageLib::WritePNG(path, pixels.data(), 2, 2));
-    ASSERT_TRUE(ImageLib::WriteJPEG(folder / "out.jpg", pixels.data(), 2, 2));
+    ASSERT_TRUE(ImageLib::WriteJPEG(folder / "out.jpg", pixels.data(), 2, 2, FileAccess::Shared));
     EXPECT_EQ(FolderContents(folder.Path()), (std::vector<std::string>{"out.jpg", "out.png"}));
     auto image = LoadImageFile(path, AlphaFile::Ignore);
     ASSERT_TRUE(image);
     EXPECT_EQ(PixelsOf(*image), pixels);
-    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+    // A screenshot is the player's own; the tools' pictures are for everyone to read.
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0600));
+    EXPECT_EQ(std::filesystem::status(folder / "out.jpg").permissions(),
               std::filesystem::perms(0644));
 }
 

@@ -2,7 +2,8 @@
 // through the program's own writers, and is killed with SIGKILL at random moments. After each
 // kill every file must hold one generation whole, the files written earlier in a round must be
 // at least as new as the later ones, and the readers the program starts with must read them.
-// After the last kill the program itself starts on what is left and replays the demo.
+// After the last kill the program itself starts on what is left, replays the demo and leaves
+// none of the temporary files the kills left behind.
 
 #include "DemoRecording.h"
 #include "ProgramRun.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <random>
 
@@ -69,7 +71,25 @@ protected:
     }
     ~KillNineTest() override { ravix::RavixAppBase::mDataFolder.clear(); }
 
-    std::string DemoPath() const { return mHome.Path() + "/game.dmo"; }
+    std::string PlayerFolder() const { return mHome.Data() + "/Tarnwick"; }
+    std::string SettingsFolder() const { return mHome.Config() + "/Brannel"; }
+    // In the player's data folder, where a demo with a relative name goes.
+    std::string DemoPath() const { return PlayerFolder() + "/game.dmo"; }
+
+    // The files beside the four files named after one of them ("autosave.*", ...): what a
+    // writer killed half-way leaves.
+    int CountLeftovers() const {
+        int count = 0;
+        for (const std::string& folder : {PlayerFolder(), SettingsFolder()}) {
+            for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+                const std::string name = entry.path().filename().string();
+                for (const char* file : {"autosave.", "topscores.", "game.dmo.", "Tarnwick."}) {
+                    count += name.starts_with(file) ? 1 : 0;
+                }
+            }
+        }
+        return count;
+    }
 
     // One round of writes of generation g, through the writers the program uses.
     void WriteGeneration(uint32_t g, ravix::SettingsStore& settings) {
@@ -129,7 +149,7 @@ TEST_F(KillNineTest, EveryFileIsOldOrNewAndWholeAfterEachKill) {
     // A real recording, so that the program can replay what the child leaves.
     RecordShortGame(mData.Path(), DemoPath());
     ASSERT_EQ(mRecording.Load(DemoPath()), ravix::DemoFile::Result::Ok);
-    fs::remove_all(mHome.Data() + "/Tarnwick");
+    fs::remove_all(PlayerFolder());
     ravix::SettingsStore settings(ravix::SettingsStore::FilePathForKey(kRegistryKey),
                                   kRegistryKey);
     WriteGeneration(1, settings);
@@ -172,10 +192,21 @@ TEST_F(KillNineTest, EveryFileIsOldOrNewAndWholeAfterEachKill) {
     }
     EXPECT_GE(kills, kKills);
     RecordProperty("LastGeneration", static_cast<int>(last[kSettings]));
+    const int leftByKills = CountLeftovers();
 
     // The program starts on what the last kill left and replays the demo to its end.
     const ProgramResult result =
         RunProgram({"-play", "-demofile=" + DemoPath(), "-headless", "-changedir=" + mData.Path()},
                    mHome.Path() + "/stderr.txt", std::chrono::seconds(120));
     EXPECT_TRUE(result.mExited && result.mExitCode == 0) << result.Describe();
+    // A kill in the middle of a write leaves the writer's temporary file; the next start, which
+    // holds the instance lock, removes them all.
+    const int leftAfterStart = CountLeftovers();
+    EXPECT_GT(leftByKills, 0);
+    EXPECT_EQ(leftAfterStart, 0);
+    std::printf("kills: %d, files checked: %d, temporary files left by the kills: %d, after the "
+                "next start: %d\n",
+                kills, kills * kFileCount, leftByKills, leftAfterStart);
+    RecordProperty("TemporaryFilesLeftByKills", leftByKills);
+    RecordProperty("TemporaryFilesAfterStart", leftAfterStart);
 }

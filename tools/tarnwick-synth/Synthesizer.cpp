@@ -77,7 +77,7 @@ bool SynthesizeFile(const std::string& recipePath, const std::string& outPath, S
                 recipeError.mMessage;
         return false;
     }
-    if (!ravix::WriteFileAtomically(outPath, bytes)) {
+    if (!ravix::WriteFileAtomically(outPath, bytes, ravix::FileAccess::Shared)) {
         error = outPath + ": cannot write the sound";
         return false;
     }

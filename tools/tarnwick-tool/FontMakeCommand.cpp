@@ -294,7 +294,8 @@ int RunFontMake(const std::string& recipePath, const std::string& outPath) {
     const fs::path out(outPath);
     const std::string pictureName = out.stem().string() + ".png";
     const std::string picturePath = (out.parent_path() / pictureName).string();
-    if (!ravix::ImageLib::WritePNG(picturePath, pixels.data(), kPictureWidth, height))
+    if (!ravix::ImageLib::WritePNG(picturePath, pixels.data(), kPictureWidth, height,
+                                   ravix::FileAccess::Shared))
         return Fail(picturePath + ": cannot write the picture");
 
     const int ascent = font->GetAscent();
@@ -319,7 +320,7 @@ int RunFontMake(const std::string& recipePath, const std::string& outPath) {
                       std::to_string(recipe.mShadowY) + ");\nLayerSetColorMult Shadow " +
                       ColourList(recipe.mShadow->mColor) + ";\nLayerSetBaseOrder Shadow -2;\n";
 
-    if (!ravix::WriteFileAtomically(outPath, descriptor))
+    if (!ravix::WriteFileAtomically(outPath, descriptor, ravix::FileAccess::Shared))
         return Fail(outPath + ": cannot write the descriptor");
     std::printf("%s: %s %d px, %d characters, picture %d x %d\n", outPath.c_str(),
                 font->GetMatchedFamily().c_str(), recipe.mPixelSize, int(fill.size()),

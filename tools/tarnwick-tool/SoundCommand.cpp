@@ -32,7 +32,7 @@ int Convert(const std::string& in, const std::string& out) {
     }
     const ravix::PcmSound plain =
         ravix::PcmSound::FromSigned16(sound.mChannels, sound.mRate, sound.ToSigned16());
-    if (!ravix::WriteWavFile(out, plain, std::nullopt))
+    if (!ravix::WriteWavFile(out, plain, std::nullopt, ravix::FileAccess::Shared))
         return Fail(out + ": cannot write the file");
     return 0;
 }

@@ -26,7 +26,7 @@ void ClearRootTransientHint(SDL_Window* window) {
     if (XGetTransientForHint(display, xWindow, &owner) != 0 &&
         XGetWindowAttributes(display, xWindow, &attributes) != 0 && owner == attributes.root) {
         XDeleteProperty(display, xWindow, XA_WM_TRANSIENT_FOR);
-        XFlush(display);
+        XSync(display, False); // processed before anyone else asks for the window's properties
     }
 #else
     (void)window;
