@@ -5,6 +5,7 @@
 #include "game/Board.h"
 #include "game/Card.h"
 #include "game/GameApp.h"
+#include "game/Level.h"
 #include "platform/KeyCodes.h"
 #include "platform/headless/HeadlessPlatform.h"
 
@@ -81,6 +82,13 @@ public:
         Post(ravix::MessageKind::KeyUp, key);
         RunFor(20);
     }
+    // The key pressed with Ctrl held.
+    void PressCtrlKey(int key) {
+        Post(ravix::MessageKind::KeyDown, ravix::kKeyControl);
+        PressKey(key);
+        Post(ravix::MessageKind::KeyUp, ravix::kKeyControl);
+        RunFor(20);
+    }
 };
 
 // Three cards of the game that score together and are not all solved yet (indices into its
@@ -127,6 +135,44 @@ inline bool SolveBoard(FlowApp& app) {
             return false;
         }
         PickTriple(app, *triple);
+    }
+    return app.mBoard->Model().IsAllSolved();
+}
+
+// Moves the board's card cursor onto the card with the arrow keys, the presses worked out from
+// the cursor's cell and the card's cell in the grid the cards were dealt into.
+inline void MoveCursorTo(FlowApp& app, size_t index) {
+    const int columns = app.mBoard->Model().GetLevel().GetCols();
+    const int row = static_cast<int>(index) / columns;
+    const int column = static_cast<int>(index) % columns;
+    const CardCursor& cursor = app.mBoard->Cursor();
+    for (int dy = row - cursor.Row(); dy != 0; dy += dy > 0 ? -1 : 1) {
+        app.PressKey(dy > 0 ? ravix::kKeyDown : ravix::kKeyUp);
+    }
+    for (int dx = column - cursor.Column(); dx != 0; dx += dx > 0 ? -1 : 1) {
+        app.PressKey(dx > 0 ? ravix::kKeyRight : ravix::kKeyLeft);
+    }
+}
+
+// Picks the three cards with the arrows and Enter, then waits until the board takes picks
+// again.
+inline void PickTripleByKeys(FlowApp& app, const std::array<size_t, 3>& triple) {
+    for (size_t index : triple) {
+        MoveCursorTo(app, index);
+        app.PressKey(ravix::kKeyEnter);
+    }
+    app.RunUntil([&] { return app.mBoard->Model().ResultDelay() == 0; });
+    app.RunFor(30);
+}
+
+// Solves the board's game by keys alone; false when it gets stuck.
+inline bool SolveBoardByKeys(FlowApp& app) {
+    for (int guard = 0; guard < 200 && !app.mBoard->Model().IsAllSolved(); ++guard) {
+        const std::optional<std::array<size_t, 3>> triple = FindScoringTriple(*app.mBoard);
+        if (!triple) {
+            return false;
+        }
+        PickTripleByKeys(app, *triple);
     }
     return app.mBoard->Model().IsAllSolved();
 }
