@@ -73,6 +73,8 @@ private:
     // The pointer the rules see is the centre of the card under the cursor.
     void PointAtCursor();
     void DrawCardCursor(ravix::Graphics& g);
+    // The keys of the game, under the help picture.
+    void DrawKeysLines(ravix::Graphics& g);
     // A button of the board's recipe: normal look the lower cell, over look the upper one,
     // centred on (centreX, centreY).
     ravix::OwnedWidget<ravix::ButtonWidget> MakeButton(int id, ravix::Image* image, int centreX,

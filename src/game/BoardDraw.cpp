@@ -20,6 +20,12 @@ const ravix::Color kClockSecondsColor(0, 255, 0);
 const ravix::Color kCursorColor(0, 230, 255);
 const ravix::Color kCursorEdgeColor(0, 40, 60);
 constexpr const char* kNextGameText = "Click for next game";
+// The keys, in two lines drawn below the help picture's panel and the menu button.
+constexpr const char* kKeysLines[] = {
+    "Arrows move the cursor, Enter or Space turns a card, Tab reaches the buttons",
+    "Esc pause, F1 help, F11 full screen, M mute, Ctrl+Q quit"};
+constexpr int kKeysBaseline = 578;
+constexpr int kKeysLineStep = 14;
 
 int TextWidth(ravix::Font* font, const std::string& text) {
     return font != nullptr ? font->StringWidth(text) : 0;
@@ -46,6 +52,7 @@ void Board::Draw(ravix::Graphics& g) {
     DrawCardCursor(g);
     if (mModel->IsHelpShown()) {
         g.DrawImage(IMAGE_HELP, 0, 0);
+        DrawKeysLines(g);
     }
     DrawScoreAndClock(g);
     if (mModel->IsAllSolved()) {
@@ -75,6 +82,16 @@ void Board::DrawCardCursor(ravix::Graphics& g) {
     g.SetColor(kCursorColor);
     for (int inset = -3; inset <= 0; ++inset) {
         g.DrawRect(left + inset, top + inset, width - 1 - 2 * inset, height - 1 - 2 * inset);
+    }
+}
+
+void Board::DrawKeysLines(ravix::Graphics& g) {
+    int y = kKeysBaseline;
+    for (const char* line : kKeysLines) {
+        const int x = 400 - TextWidth(FONT_MICRO, line) / 2;
+        DrawText(g, FONT_MICRO, kBlack, line, x + 1, y + 1);
+        DrawText(g, FONT_MICRO, kWhite, line, x, y);
+        y += kKeysLineStep;
     }
 }
 
