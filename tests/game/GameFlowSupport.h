@@ -127,17 +127,6 @@ inline void PickTriple(FlowApp& app, const std::array<size_t, 3>& triple) {
     app.RunFor(30);
 }
 
-// Solves the board's game with scoring triples; false when it gets stuck.
-inline bool SolveBoard(FlowApp& app) {
-    for (int guard = 0; guard < 200 && !app.mBoard->Model().IsAllSolved(); ++guard) {
-        const std::optional<std::array<size_t, 3>> triple = FindScoringTriple(*app.mBoard);
-        if (!triple) {
-            return false;
-        }
-        PickTriple(app, *triple);
-    }
-    return app.mBoard->Model().IsAllSolved();
-}
 
 // Moves the board's card cursor onto the card with the arrow keys, the presses worked out from
 // the cursor's cell and the card's cell in the grid the cards were dealt into.
@@ -165,16 +154,48 @@ inline void PickTripleByKeys(FlowApp& app, const std::array<size_t, 3>& triple) 
     app.RunFor(30);
 }
 
-// Solves the board's game by keys alone; false when it gets stuck.
-inline bool SolveBoardByKeys(FlowApp& app) {
+using TriplePicker = void (*)(FlowApp&, const std::array<size_t, 3>&);
+
+// Solves the board's game with scoring triples, each picked by the picker (the mouse by
+// default); false when it gets stuck.
+inline bool SolveBoard(FlowApp& app, TriplePicker pick = PickTriple) {
     for (int guard = 0; guard < 200 && !app.mBoard->Model().IsAllSolved(); ++guard) {
         const std::optional<std::array<size_t, 3>> triple = FindScoringTriple(*app.mBoard);
         if (!triple) {
             return false;
         }
-        PickTripleByKeys(app, *triple);
+        pick(app, *triple);
     }
     return app.mBoard->Model().IsAllSolved();
 }
+
+// Solves the board's game by keys alone; false when it gets stuck.
+inline bool SolveBoardByKeys(FlowApp& app) {
+    return SolveBoard(app, PickTripleByKeys);
+}
+
+// A test of the whole game: a home of its own, the game's data, and the application started
+// to its main menu.
+class FlowTest : public ::testing::Test {
+protected:
+    FlowTest() : mOldFolder(std::filesystem::current_path()), mData(mHome.Path()) {}
+    ~FlowTest() override {
+        mApp.reset();
+        std::filesystem::current_path(mOldFolder);
+    }
+
+    FlowApp& StartAtMainMenu() {
+        mApp = std::make_unique<FlowApp>();
+        mApp->Start(mData.Path());
+        EXPECT_TRUE(mApp->RunUntil([&] { return mApp->IsLoadingComplete(); }));
+        mApp->RunFor(20);
+        return *mApp;
+    }
+
+    ravix::testing::TempHome mHome;
+    std::filesystem::path mOldFolder;
+    GameDataFolder mData;
+    std::unique_ptr<FlowApp> mApp;
+};
 
 } // namespace tarnwick::testing

@@ -87,6 +87,25 @@ protected:
         app.RunFor(20);
     }
 
+    // Replays the recording headless into an empty save folder: the saved game and the top
+    // scores come out as the recording left them.
+    void ExpectReplayLeavesTheSameFiles() {
+        const std::string savedGame = ReadTextFile(SaveFile("autosave"));
+        const std::string topScores = ReadTextFile(SaveFile("topscores"));
+        ASSERT_FALSE(savedGame.empty());
+        ASSERT_FALSE(topScores.empty());
+        std::filesystem::remove_all(mHome.Data() + "/Tarnwick/Save");
+
+        std::string errors;
+        EXPECT_EQ(RunProgram("-play -demofile=" + DemoPath() + " -headless -changedir=" +
+                                 mData.Path(),
+                             errors),
+                  0)
+            << errors;
+        EXPECT_EQ(ReadTextFile(SaveFile("autosave")), savedGame);
+        EXPECT_EQ(ReadTextFile(SaveFile("topscores")), topScores);
+    }
+
     TempHome mHome;
     std::filesystem::path mOldFolder;
     GameDataFolder mData;
@@ -97,36 +116,12 @@ protected:
 TEST_F(GameReplayTest, AHeadlessReplayLeavesTheSavedGameAndTopScoresOfTheRecording) {
     RecordGame();
     ASSERT_TRUE(std::filesystem::exists(DemoPath()));
-    const std::string savedGame = ReadTextFile(SaveFile("autosave"));
-    const std::string topScores = ReadTextFile(SaveFile("topscores"));
-    ASSERT_FALSE(savedGame.empty());
-    ASSERT_FALSE(topScores.empty());
-    std::filesystem::remove_all(mHome.Data() + "/Tarnwick/Save");
-
-    std::string errors;
-    EXPECT_EQ(RunProgram("-play -demofile=" + DemoPath() + " -headless -changedir=" + mData.Path(),
-                         errors),
-              0)
-        << errors;
-    EXPECT_EQ(ReadTextFile(SaveFile("autosave")), savedGame);
-    EXPECT_EQ(ReadTextFile(SaveFile("topscores")), topScores);
+    ExpectReplayLeavesTheSameFiles();
 }
 
 TEST_F(GameReplayTest, AGamePlayedByKeysReplaysToTheSameFiles) {
     RecordKeyboardGame();
-    const std::string savedGame = ReadTextFile(SaveFile("autosave"));
-    const std::string topScores = ReadTextFile(SaveFile("topscores"));
-    ASSERT_FALSE(savedGame.empty());
-    ASSERT_FALSE(topScores.empty());
-    std::filesystem::remove_all(mHome.Data() + "/Tarnwick/Save");
-
-    std::string errors;
-    EXPECT_EQ(RunProgram("-play -demofile=" + DemoPath() + " -headless -changedir=" + mData.Path(),
-                         errors),
-              0)
-        << errors;
-    EXPECT_EQ(ReadTextFile(SaveFile("autosave")), savedGame);
-    EXPECT_EQ(ReadTextFile(SaveFile("topscores")), topScores);
+    ExpectReplayLeavesTheSameFiles();
 }
 
 TEST_F(GameReplayTest, ADemoThatCannotBeReplayedEndsWithAMessage) {

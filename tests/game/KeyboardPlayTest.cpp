@@ -13,25 +13,11 @@
 
 using namespace tarnwick;
 using namespace tarnwick::testing;
-using ravix::testing::TempHome;
 
 namespace {
 
-class KeyboardPlayTest : public ::testing::Test {
+class KeyboardPlayTest : public FlowTest {
 protected:
-    KeyboardPlayTest() : mOldFolder(std::filesystem::current_path()), mData(mHome.Path()) {}
-    ~KeyboardPlayTest() override {
-        mApp.reset();
-        std::filesystem::current_path(mOldFolder);
-    }
-
-    FlowApp& StartAtMainMenu() {
-        mApp = std::make_unique<FlowApp>();
-        mApp->Start(mData.Path());
-        EXPECT_TRUE(mApp->RunUntil([&] { return mApp->IsLoadingComplete(); }));
-        mApp->RunFor(20);
-        return *mApp;
-    }
     // Play, then the difficulty downs presses below Beginner, by keys.
     Board& StartBoardByKeys(int downs) {
         FlowApp& app = StartAtMainMenu();
@@ -45,11 +31,6 @@ protected:
     }
     ravix::Widget* Focus() const { return mApp->mWidgets->mKeyboardFocus; }
     ravix::Widget* MenuButton(int id) const { return mApp->mTitleScreen->GetButton(id); }
-
-    TempHome mHome;
-    std::filesystem::path mOldFolder;
-    GameDataFolder mData;
-    std::unique_ptr<FlowApp> mApp;
 };
 
 } // namespace
