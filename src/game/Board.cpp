@@ -1,7 +1,7 @@
 #include "game/Board.h"
 
-#include "game/GameApp.h"
 #include "game/Card.h"
+#include "game/GameApp.h"
 #include "game/GameResources.h"
 #include "game/Level.h"
 #include "game/OptionsDialog.h"
@@ -104,8 +104,8 @@ bool Board::HasGameFocus() const {
     if (mFocused) {
         return true;
     }
-    for (const auto* button : {&mMenuButton, &mHelpButton, &mOptionsButton, &mMinimizeButton,
-                               &mCloseButton}) {
+    for (const auto* button :
+         {&mMenuButton, &mHelpButton, &mOptionsButton, &mMinimizeButton, &mCloseButton}) {
         if (*button && (*button)->mFocused) {
             return true;
         }

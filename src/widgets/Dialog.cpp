@@ -93,8 +93,9 @@ void Dialog::OnAttached(WidgetManager* manager) {
 }
 
 void Dialog::KeyDown(int key) {
-    ButtonWidget* chosen = key == kKeyEnter ? mEnterButton : key == kKeyEscape ? mEscapeButton
-                                                                               : nullptr;
+    ButtonWidget* chosen = key == kKeyEnter    ? mEnterButton
+                           : key == kKeyEscape ? mEscapeButton
+                                               : nullptr;
     if (chosen != nullptr) {
         chosen->Activate();
         return;

@@ -182,7 +182,8 @@ void Widget::OnFocusLost() {
 void Widget::CharTyped(char) {}
 
 void Widget::KeyDown(int key) {
-    if (key == kKeyTab && mManager != nullptr && (mPrevTabStop != nullptr || mNextTabStop != nullptr)) {
+    if (key == kKeyTab && mManager != nullptr &&
+        (mPrevTabStop != nullptr || mNextTabStop != nullptr)) {
         Widget* target = mManager->IsKeyDown(kKeyShift) ? mPrevTabStop : mNextTabStop;
         if (target != nullptr) {
             mManager->FocusWidget(target);

@@ -127,7 +127,6 @@ inline void PickTriple(FlowApp& app, const std::array<size_t, 3>& triple) {
     app.RunFor(30);
 }
 
-
 // Moves the board's card cursor onto the card with the arrow keys, the presses worked out from
 // the cursor's cell and the card's cell in the grid the cards were dealt into.
 inline void MoveCursorTo(FlowApp& app, size_t index) {

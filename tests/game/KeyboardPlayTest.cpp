@@ -128,7 +128,7 @@ TEST_F(KeyboardPlayTest, EscapePausesAndResumesAndTabReachesTheButtons) {
     const int ticks = board.Model().Ticks();
     app.RunFor(100);
     EXPECT_GT(board.Model().Ticks(), ticks); // a focused button of the board keeps it running
-    app.PressKey(ravix::kKeyEnter); // the help button
+    app.PressKey(ravix::kKeyEnter);          // the help button
     EXPECT_TRUE(board.Model().IsHelpShown());
     app.PressKey(ravix::kKeyEscape);
     EXPECT_FALSE(board.Model().IsHelpShown());

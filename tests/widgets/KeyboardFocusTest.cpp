@@ -69,7 +69,7 @@ TEST_F(FocusScreen, TabVisitsInReadingOrderOrTheWidgetsOwnAndWraps) {
         bool mShift;
         const char* mFocus;
     };
-    const Step steps[] = {{false, "a"}, {false, "b"},    {false, "c"}, {false, "d"},
+    const Step steps[] = {{false, "a"},    {false, "b"}, {false, "c"},   {false, "d"},
                           {false, "late"}, {false, "a"}, {true, "late"}, {true, "d"}};
     for (const Step& step : steps) {
         step.mShift ? PressShifted(kKeyTab) : Press(kKeyTab);
@@ -104,7 +104,7 @@ TEST_F(FocusScreen, ArrowsMoveWithinTheGroupAndWrap) {
         int mKey;
         const char* mFocus;
     };
-    const Step steps[] = {{kKeyDown, "scores"}, {kKeyDown, "exit"}, {kKeyDown, "play"},
+    const Step steps[] = {{kKeyDown, "scores"}, {kKeyDown, "exit"},  {kKeyDown, "play"},
                           {kKeyUp, "exit"},     {kKeyRight, "play"}, {kKeyLeft, "exit"}};
     for (const Step& step : steps) {
         Press(step.mKey);
