@@ -183,6 +183,11 @@ TEST_F(KeyboardPlayTest, EscapeClosesTheScoresAndTheShortcutsWork) {
     EXPECT_TRUE(app.IsSilenced());
     app.PressKey('M');
     EXPECT_FALSE(app.IsSilenced());
+    const bool windowed = app.mWantWindowed;
+    app.PressKey(ravix::kKeyF1 + 10); // F11, as Alt+Enter
+    EXPECT_NE(app.mWantWindowed, windowed);
+    app.PressKey(ravix::kKeyF1 + 10);
+    EXPECT_EQ(app.mWantWindowed, windowed);
 
     app.PressKey(ravix::kKeyUp);
     app.PressKey(ravix::kKeyEnter);
@@ -194,4 +199,15 @@ TEST_F(KeyboardPlayTest, EscapeClosesTheScoresAndTheShortcutsWork) {
     app.PressCtrlKey('Q');
     EXPECT_TRUE(app.mShuttingDown);
     EXPECT_TRUE(std::filesystem::exists(SaveFolder() + "autosave"));
+}
+
+TEST_F(KeyboardPlayTest, TheMutedSettingOutlivesTheProgram) {
+    FlowApp& first = StartAtMainMenu();
+    first.PressKey('M');
+    first.PressCtrlKey('Q');
+    ASSERT_TRUE(first.mShuttingDown);
+    mApp.reset();
+    FlowApp& second = StartAtMainMenu();
+    EXPECT_TRUE(second.IsMuted());
+    EXPECT_TRUE(second.IsSilenced());
 }
