@@ -228,6 +228,11 @@ public:
     // A key pressed while the developer keys are on; true when it was used.
     virtual bool OnDebugKey(int key);
     virtual bool FilterKeyDown(int /*key*/, bool /*ctrl*/, bool /*alt*/) { return false; }
+    // A game's own keys (shortcuts), seen before the widgets, live and in a replay alike; true
+    // when the key was used and the widgets must not see it.
+    virtual bool OnShortcutKey(int key);
+    // What Alt+Enter does: a window or full screen, when that can change.
+    void ToggleFullScreen();
     virtual void OnCloseRequested() {}
     // A file the crash report sends instead of the demo recording; none by default.
     void GetCrashAttachment(std::string& /*path*/) override {}

@@ -118,6 +118,8 @@ void RavixAppBase::RegisterDialog(int id, Dialog* dialog) {
     mWidgets->InsertChild(dialog);
     if (dialog->IsModal()) {
         mWidgets->PushModal(dialog);
+        // After PushModal, which saved the focus to give back when the dialog goes.
+        dialog->FocusEnterButton();
         OnModalOpened();
     }
 }

@@ -284,20 +284,28 @@ void RavixAppBase::HandleKeyDown(const PlatformMessage& message) {
 
 void RavixAppBase::DeliverKeyDown(int key, bool altEnter) {
     if (altEnter) {
-        // Alt+Enter switches between a window and full screen, unless full screen was forced
-        // or has failed. A demo plays in a window.
-        if (!mFullScreenForced && !mFullScreenFailed && !mDemo.IsPlaying()) {
-            ChangeScreenMode(!mWantWindowed);
-            ClearKeyState();
-        }
+        ToggleFullScreen();
         return;
     }
     if (key == kKeyD && mWidgets->IsKeyDown(kKeyControl) && mWidgets->IsKeyDown(kKeyAlt)) {
         mDebugKeys = !mDebugKeys;
     }
-    if (!(mDebugKeys && OnDebugKey(key))) {
+    if (!(mDebugKeys && OnDebugKey(key)) && !OnShortcutKey(key)) {
         mWidgets->KeyDown(key);
     }
+}
+
+// Switches between a window and full screen, unless full screen was forced or has failed. A
+// demo plays in a window.
+void RavixAppBase::ToggleFullScreen() {
+    if (!mFullScreenForced && !mFullScreenFailed && !mDemo.IsPlaying()) {
+        ChangeScreenMode(!mWantWindowed);
+        ClearKeyState();
+    }
+}
+
+bool RavixAppBase::OnShortcutKey(int) {
+    return false;
 }
 
 // Each timer message: a pending web page is judged, and the mouse leaving the window (which

@@ -1,5 +1,6 @@
 #include "game/Board.h"
 
+#include "game/Card.h"
 #include "game/GameApp.h"
 #include "game/GameResources.h"
 #include "game/Level.h"
@@ -11,6 +12,9 @@
 #include "widgets/ButtonWidget.h"
 #include "widgets/Dialog.h"
 #include "widgets/WidgetManager.h"
+
+#include <optional>
+#include <utility>
 
 namespace tarnwick {
 
@@ -32,12 +36,36 @@ CardPictureCells CurrentCardPictures() {
     return cells;
 }
 
+// The cursor's step for an arrow key; none for other keys.
+std::optional<std::pair<int, int>> ArrowStep(int key) {
+    switch (key) {
+    case ravix::kKeyLeft:
+        return std::pair{-1, 0};
+    case ravix::kKeyRight:
+        return std::pair{1, 0};
+    case ravix::kKeyUp:
+        return std::pair{0, -1};
+    case ravix::kKeyDown:
+        return std::pair{0, 1};
+    default:
+        return std::nullopt;
+    }
+}
+
+bool IsConfirmKey(int key) {
+    return key == ravix::kKeyEnter || key == ravix::kKeySpace;
+}
+
 } // namespace
 
 Board::Board(GameApp* app, PlayMode mode)
     : mApp(app), mRenderer(std::make_unique<Renderer>()),
       mModel(std::make_unique<BoardModel>(mRenderer.get(), mode, CurrentCardPictures())) {
+    // Tab goes from the cards to the buttons and back; hovering the cards gives them the keys.
+    mAcceptsFocus = true;
+    mFocusOnHover = true;
     TakePointerPosition();
+    ResetCursor();
 }
 
 Board::~Board() = default;
@@ -47,6 +75,42 @@ void Board::TakePointerPosition() {
         mMouseX = mApp->mWidgets->mPointerX;
         mMouseY = mApp->mWidgets->mPointerY;
     }
+    mRealMouseX = mMouseX;
+    mRealMouseY = mMouseY;
+}
+
+void Board::ResetCursor() {
+    mCursor.Reset(mModel->GetLevel().GetCols(), static_cast<int>(mModel->Cards().size()));
+    const bool keyboardLast =
+        mApp != nullptr && mApp->mWidgets != nullptr && mApp->mWidgets->mFocusRingShown;
+    if (keyboardLast) {
+        PointAtCursor();
+    } else {
+        mCursor.Hide();
+    }
+}
+
+void Board::PointAtCursor() {
+    const int index = mCursor.CardIndex();
+    if (index < 0 || static_cast<size_t>(index) >= mModel->Cards().size()) {
+        return;
+    }
+    const Card& card = *mModel->Cards()[static_cast<size_t>(index)];
+    mMouseX = static_cast<int>(card.mX);
+    mMouseY = static_cast<int>(card.mY);
+}
+
+bool Board::HasGameFocus() const {
+    if (mFocused) {
+        return true;
+    }
+    for (const auto* button :
+         {&mMenuButton, &mHelpButton, &mOptionsButton, &mMinimizeButton, &mCloseButton}) {
+        if (*button && (*button)->mFocused) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Board::ShowBonus(int points, int x, int y) {
@@ -63,6 +127,8 @@ ravix::OwnedWidget<ravix::ButtonWidget> Board::MakeButton(int id, ravix::Image* 
     const ravix::Rect look = SetStackedLooks(*button, image, StackedLook::OverOnTop);
     button->Resize(centreX - look.mWidth / 2, centreY - look.mHeight / 2, look.mWidth,
                    look.mHeight);
+    // Keys the button does not use (arrows, Escape) are the board's.
+    button->mKeyFallback = this;
     return button;
 }
 
@@ -78,6 +144,11 @@ void Board::OnAttached(ravix::WidgetManager* manager) {
         mOptionsButton = MakeButton(kOptionsButton, IMAGE_OPTIONS_BTN, 80, 530);
         mMinimizeButton = MakeButton(kMinimizeButton, IMAGE_MIN_BTN, 768, 16);
         mCloseButton = MakeButton(kCloseButton, IMAGE_CLOSE_BTN, 784, 16);
+        // Tab visits the cards (the board), then menu, help, options, minimise and close.
+        int order = 0;
+        for (auto* button : Buttons()) {
+            (*button)->mTabOrder = ++order;
+        }
     }
     for (auto* button : Buttons()) {
         if ((*button)->GetParent() == nullptr) {
@@ -102,7 +173,7 @@ void Board::Update() {
         LeaveEmptyLevel();
         return;
     }
-    if (!mFocused || mModel->IsPaused()) {
+    if (!HasGameFocus() || mModel->IsPaused()) {
         return; // the game is frozen: no timer runs
     }
     const bool fullScreen = !mApp->mWantWindowed;
@@ -115,24 +186,79 @@ void Board::Update() {
     }
 }
 
+void Board::KeyDown(int key) {
+    const bool confirm = IsConfirmKey(key);
+    if (mModel->IsPaused() || mModel->IsHelpShown()) {
+        if (confirm || key == ravix::kKeyEscape) {
+            mReleaseToIgnore = key;
+            HandleClick(BoardModel::MouseButton::Left);
+        }
+        return;
+    }
+    if (mModel->IsAllSolved()) {
+        if (confirm) {
+            HandleClick(BoardModel::MouseButton::Left);
+        }
+        return;
+    }
+    if (const auto step = ArrowStep(key)) {
+        if (mManager != nullptr) {
+            mManager->FocusWidget(this); // from a button back to the cards
+        }
+        mCursor.Move(step->first, step->second);
+        PointAtCursor();
+        return;
+    }
+    if (confirm) {
+        mCursor.Show();
+        PointAtCursor();
+        mModel->PointAt(mMouseX, mMouseY);
+        HandleClick(BoardModel::MouseButton::Left);
+        return;
+    }
+    ravix::Widget::KeyDown(key);
+}
+
 void Board::KeyUp(int key) {
+    if (std::exchange(mReleaseToIgnore, 0) == key) {
+        return;
+    }
     if (key == ravix::kKeyPause || key == ravix::kKeyEscape) {
         mModel->Pause();
     }
 }
 
 void Board::MouseMove(int x, int y) {
-    mMouseX = x;
-    mMouseY = y;
+    if (x != mRealMouseX || y != mRealMouseY) {
+        mCursor.Hide();
+    }
+    mRealMouseX = x;
+    mRealMouseY = y;
+    if (!mCursor.IsShown()) {
+        mMouseX = x;
+        mMouseY = y;
+    }
 }
 
 void Board::MouseUp(int /*x*/, int /*y*/, int button, int /*clicks*/) {
-    const BoardModel::ClickResult result = mModel->Click(
-        button == kButtonLeft ? BoardModel::MouseButton::Left : BoardModel::MouseButton::Other);
+    if (mCursor.IsShown()) {
+        // The mouse clicks where it is, not where the cursor stands.
+        mCursor.Hide();
+        mMouseX = mRealMouseX;
+        mMouseY = mRealMouseY;
+        mModel->PointAt(mMouseX, mMouseY);
+    }
+    HandleClick(button == kButtonLeft ? BoardModel::MouseButton::Left
+                                      : BoardModel::MouseButton::Other);
+}
+
+void Board::HandleClick(BoardModel::MouseButton button) {
+    const BoardModel::ClickResult result = mModel->Click(button);
     switch (result.mAction) {
     case BoardModel::ClickAction::NextGame:
         mApp->PlayEffect(SOUND_BTN);
         TakePointerPosition();
+        ResetCursor();
         break;
     case BoardModel::ClickAction::HelpClosed:
         mApp->PlayEffect(SOUND_BTN);

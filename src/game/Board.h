@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/BoardModel.h"
+#include "game/CardCursor.h"
 #include "game/PlayMode.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/OwnedWidget.h"
@@ -49,13 +50,31 @@ public:
     void OnDetached(ravix::WidgetManager* manager) override;
     void Update() override;
     void Draw(ravix::Graphics& g) override;
+    // The keyboard's play: the arrows move the card cursor, Enter and Space pick the card under
+    // it (or do what a click does on the help picture, a won board or a paused game), Escape
+    // resumes a paused game.
+    void KeyDown(int key) override;
     void KeyUp(int key) override;
     void MouseMove(int x, int y) override;
     using ravix::Widget::MouseUp;
     void MouseUp(int x, int y, int button, int clicks) override;
     void OnButtonClick(int id) override;
 
+    [[nodiscard]] const CardCursor& Cursor() const { return mCursor; }
+    // The board or one of its buttons has the keyboard focus: the game runs.
+    [[nodiscard]] bool HasGameFocus() const;
+
 private:
+    // What a release of the mouse button over the board does, with its sounds.
+    void HandleClick(BoardModel::MouseButton button);
+    // A game was dealt: the cursor goes to the top-left card, shown when the keyboard was used
+    // last.
+    void ResetCursor();
+    // The pointer the rules see is the centre of the card under the cursor.
+    void PointAtCursor();
+    void DrawCardCursor(ravix::Graphics& g);
+    // The keys of the game, under the help picture.
+    void DrawKeysLines(ravix::Graphics& g);
     // A button of the board's recipe: normal look the lower cell, over look the upper one,
     // centred on (centreX, centreY).
     ravix::OwnedWidget<ravix::ButtonWidget> MakeButton(int id, ravix::Image* image, int centreX,
@@ -80,6 +99,12 @@ private:
     // The last pointer position seen by the board, in board coordinates.
     int mMouseX = 0;
     int mMouseY = 0;
+    // The pointer as the mouse last put it, while the cursor stands in for it.
+    int mRealMouseX = 0;
+    int mRealMouseY = 0;
+    CardCursor mCursor;
+    // A key whose press resumed the game or closed the help: its release must not pause.
+    int mReleaseToIgnore = 0;
     int mBonusTimer = 0;
     int mBonusX = 0;
     int mBonusY = 0;

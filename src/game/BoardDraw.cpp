@@ -6,6 +6,7 @@
 #include "game/Renderer.h"
 #include "graphics/Font.h"
 #include "graphics/Graphics.h"
+#include "graphics/Image.h"
 
 #include <cstdio>
 
@@ -16,7 +17,15 @@ namespace {
 const ravix::Color kWhite(255, 255, 255);
 const ravix::Color kBlack(0, 0, 0);
 const ravix::Color kClockSecondsColor(0, 255, 0);
+const ravix::Color kCursorColor(0, 230, 255);
+const ravix::Color kCursorEdgeColor(0, 40, 60);
 constexpr const char* kNextGameText = "Click for next game";
+// The keys, in two lines drawn below the help picture's panel and the menu button.
+constexpr const char* kKeysLines[] = {
+    "Arrows move the cursor, Enter or Space turns a card, Tab reaches the buttons",
+    "Esc pause, F1 help, F11 full screen, M mute, Ctrl+Q quit"};
+constexpr int kKeysBaseline = 578;
+constexpr int kKeysLineStep = 14;
 
 int TextWidth(ravix::Font* font, const std::string& text) {
     return font != nullptr ? font->StringWidth(text) : 0;
@@ -40,15 +49,49 @@ void Board::Draw(ravix::Graphics& g) {
     }
     mRenderer->Draw(g);
     g.SetTintImages(false);
+    DrawCardCursor(g);
     if (mModel->IsHelpShown()) {
         g.DrawImage(IMAGE_HELP, 0, 0);
+        DrawKeysLines(g);
     }
     DrawScoreAndClock(g);
     if (mModel->IsAllSolved()) {
         DrawShadowedText(g, kNextGameText, 400 - TextWidth(FONT_DEFAULT, kNextGameText) / 2, 300);
     }
-    if (mModel->IsPaused() || !mFocused) {
+    if (mModel->IsPaused() || !HasGameFocus()) {
         g.DrawImage(IMAGE_PAUSE, 0, 0);
+    }
+}
+
+// A double outline in cyan with a dark edge around the cell under the cursor: unlike the
+// picked cards' frame and the hint's blinking, it shows on any card face and any background.
+void Board::DrawCardCursor(ravix::Graphics& g) {
+    const int index = mCursor.CardIndex();
+    if (!mCursor.IsShown() || mModel->IsHelpShown() || mModel->IsAllSolved() || index < 0 ||
+        static_cast<size_t>(index) >= mModel->Cards().size() || IMAGE_TILES == nullptr) {
+        return;
+    }
+    const Card& card = *mModel->Cards()[static_cast<size_t>(index)];
+    const int width = static_cast<int>(IMAGE_TILES->GetCellWidth() * mModel->CardScale());
+    const int height = static_cast<int>(IMAGE_TILES->GetCellHeight() * mModel->CardScale());
+    const int left = static_cast<int>(card.mX) - width / 2;
+    const int top = static_cast<int>(card.mY) - height / 2;
+    g.SetColor(kCursorEdgeColor);
+    g.DrawRect(left - 4, top - 4, width + 7, height + 7);
+    g.DrawRect(left + 1, top + 1, width - 3, height - 3);
+    g.SetColor(kCursorColor);
+    for (int inset = -3; inset <= 0; ++inset) {
+        g.DrawRect(left + inset, top + inset, width - 1 - 2 * inset, height - 1 - 2 * inset);
+    }
+}
+
+void Board::DrawKeysLines(ravix::Graphics& g) {
+    int y = kKeysBaseline;
+    for (const char* line : kKeysLines) {
+        const int x = 400 - TextWidth(FONT_MICRO, line) / 2;
+        DrawText(g, FONT_MICRO, kBlack, line, x + 1, y + 1);
+        DrawText(g, FONT_MICRO, kWhite, line, x, y);
+        y += kKeysLineStep;
     }
 }
 

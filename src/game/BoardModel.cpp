@@ -305,14 +305,21 @@ void BoardModel::TurnBackFailedPicks() {
 }
 
 void BoardModel::FindHoverAndSolved(int pointerX, int pointerY) {
+    PointAt(pointerX, pointerY);
     mAllSolved = true;
     for (auto& card : mCards) {
-        if (mResultDelay == 0 && !mShowHelp) {
-            card->HitTest(pointerX, pointerY);
-        }
         if (!card->mSolved) {
             mAllSolved = false;
         }
+    }
+}
+
+void BoardModel::PointAt(int pointerX, int pointerY) {
+    if (mResultDelay != 0 || mShowHelp) {
+        return;
+    }
+    for (auto& card : mCards) {
+        card->HitTest(pointerX, pointerY);
     }
 }
 

@@ -90,6 +90,9 @@ public:
     // animates the cards, counts one pending point, advances the clock and runs the hints.
     // Nothing runs while the game is paused. True when the game was won in this update.
     bool Update(int pointerX, int pointerY);
+    // The hover test of the cards for a pointer at (x, y), run now as the next update would run
+    // it (nothing while the picks of a triple are judged or the help picture is shown).
+    void PointAt(int pointerX, int pointerY);
     void Pause() { mPaused = true; }
     void Resume() { mPaused = false; }
     void ToggleHelp() { mShowHelp = !mShowHelp; }

@@ -4,8 +4,10 @@
 #include "game/GameResources.h"
 #include "game/Level.h"
 #include "game/LevelsFile.h"
+#include "game/OptionsDialog.h"
 #include "game/TitleScreen.h"
 #include "game/TopScoresScreen.h"
+#include "platform/KeyCodes.h"
 #include "resources/ResourceManager.h"
 #include "widgets/WidgetManager.h"
 
@@ -15,6 +17,11 @@ namespace {
 
 constexpr int kMusicSong = 1;
 constexpr double kMusicFadeInStep = 0.002;
+// The shortcut keys (virtual-key codes: letters are their capitals).
+constexpr int kKeyQ = 'Q';
+constexpr int kKeyM = 'M';
+constexpr int kKeyF11 = ravix::kKeyF1 + 10;
+constexpr const char* kMutedSetting = "Muted";
 
 } // namespace
 
@@ -155,6 +162,9 @@ void GameApp::ShowTopScores() {
 
 void GameApp::CloseTopScores() {
     mTopScores.DeleteAfterPass(this);
+    if (mTitleScreen) {
+        mTitleScreen->FocusButton(TitleScreen::kScores);
+    }
 }
 
 void GameApp::HandleCommandLineOption(const std::string& name, const std::string& value) {
@@ -172,6 +182,62 @@ void GameApp::OnShutdownBegins() {
     if (mBoard && !mBoard->Model().IsAllSolved()) {
         (void)mBoard->Model().SaveGame();
     }
+}
+
+bool GameApp::OnShortcutKey(int key) {
+    const bool ctrl = mWidgets->IsKeyDown(ravix::kKeyControl);
+    const bool alt = mWidgets->IsKeyDown(ravix::kKeyAlt);
+    if (alt) {
+        return false;
+    }
+    if (ctrl) {
+        if (key != kKeyQ) {
+            return false;
+        }
+        BeginShutdown(); // OnShutdownBegins saves a game in progress, as the close button does
+        return true;
+    }
+    switch (key) {
+    case kKeyF11:
+        ToggleFullScreen();
+        return true;
+    case kKeyM:
+        SetMuted(!mMuted);
+        return true;
+    case ravix::kKeyF1:
+        // The help button's click, on a board that takes input (no dialog over it).
+        if (mBoard && mBoard->GetParent() != nullptr && mWidgets->mModalWidget == nullptr) {
+            mBoard->OnButtonClick(Board::kHelpButton);
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void GameApp::SetMuted(bool muted) {
+    if (muted == mMuted) {
+        return;
+    }
+    mMuted = muted;
+    muted ? Silence(false) : Unsilence(false);
+    if (FindDialog(OptionsDialog::kDialogId) != nullptr) {
+        FindDialog(OptionsDialog::kDialogId)->Invalidate(); // it shows the setting
+    }
+}
+
+void GameApp::ReadSettings() {
+    RavixAppBase::ReadSettings();
+    bool muted = false;
+    if (ReadSettingBool(kMutedSetting, muted)) {
+        SetMuted(muted);
+    }
+}
+
+void GameApp::WriteSettings() {
+    RavixAppBase::WriteSettings();
+    WriteSettingBool(kMutedSetting, mMuted);
 }
 
 bool GameApp::RunFrame(bool allowSleep) {

@@ -46,6 +46,13 @@ public:
     // Saves a game in progress (not a won one) whenever the program ends.
     void OnShutdownBegins() override;
     bool RunFrame(bool allowSleep) override;
+    // F1 help on the board, F11 full screen, Ctrl+Q quit (saving a game in progress), M mute.
+    bool OnShortcutKey(int key) override;
+    void ReadSettings() override;
+    void WriteSettings() override;
+    // The "Muted" setting: every sound and the music silenced until M is pressed again.
+    void SetMuted(bool muted);
+    [[nodiscard]] bool IsMuted() const { return mMuted; }
 
     // The screen shown: the title screen (with the top scores over it at times) or a board.
     ravix::OwnedWidget<Board> mBoard;
@@ -62,6 +69,7 @@ private:
     bool mEndWithDemo = false;
     // Set at most once: the resources could not be loaded, and the menu never shows.
     std::atomic<bool> mLoadingFailed = false;
+    bool mMuted = false;
     std::string mLoadingError; // written by the loading thread before it finishes
 };
 

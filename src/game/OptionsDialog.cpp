@@ -3,6 +3,8 @@
 #include "game/GameApp.h"
 #include "game/GameResources.h"
 #include "game/StackedButtonLooks.h"
+#include "graphics/Font.h"
+#include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "widgets/ButtonWidget.h"
 #include "widgets/Checkbox.h"
@@ -46,6 +48,12 @@ OptionsDialog::OptionsDialog(GameApp* app)
     mCancelButton = MakeImageButton(kCancel, this, IMAGE_BTN_CANCEL);
     mFullScreenCheckbox.reset(
         std::make_unique<ravix::Checkbox>(IMAGE_CHECKBOX, nullptr, kFullScreen, this));
+    // Enter is OK and Escape Cancel wherever the focus is; the arrows go between the two.
+    mEnterButton = mOkButton.get();
+    mEscapeButton = mCancelButton.get();
+    for (ravix::Widget* control : Controls()) {
+        AdoptKeys(*control, control == mOkButton.get() || control == mCancelButton.get());
+    }
 }
 
 OptionsDialog::~OptionsDialog() = default;
@@ -91,6 +99,18 @@ void OptionsDialog::Resize(int x, int y, int width, int height) {
                           HeightOf(IMAGE_BTN_CANCEL) / 2);
     mFullScreenCheckbox->Resize(x + 121, y + 213, WidthOf(IMAGE_CHECKBOX) / 2,
                                 HeightOf(IMAGE_CHECKBOX));
+}
+
+void OptionsDialog::Draw(ravix::Graphics& g) {
+    Dialog::Draw(g);
+    if (!mApp->IsMuted() || FONT_MICRO == nullptr) {
+        return;
+    }
+    // The "Muted" setting has no place in the picture: a line under the check box says it.
+    const std::string text = "Muted (M to hear the sound again)";
+    g.SetFont(FONT_MICRO);
+    g.SetColor(ravix::Color(255, 220, 120));
+    g.DrawString(text, (mWidth - FONT_MICRO->StringWidth(text)) / 2, kMutedLineY);
 }
 
 void OptionsDialog::OnSliderMoved(int id, double value) {

@@ -31,6 +31,8 @@ public:
     static constexpr int kOk = 2;
     static constexpr int kCancel = 3;
     static constexpr int kFullScreen = 4;
+    // The baseline of the muted line, between the check box and the buttons.
+    static constexpr int kMutedLineY = 258;
 
     explicit OptionsDialog(GameApp* app);
     ~OptionsDialog() override;
@@ -39,6 +41,8 @@ public:
     void OnDetached(ravix::WidgetManager* manager) override;
     using ravix::Dialog::Resize;
     void Resize(int x, int y, int width, int height) override;
+    // The picture, and a line saying so while the sound is muted.
+    void Draw(ravix::Graphics& g) override;
     void OnSliderMoved(int id, double value) override;
     void OnCheckChanged(int id, bool checked) override;
     void OnButtonClick(int id) override;

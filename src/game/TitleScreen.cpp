@@ -18,6 +18,8 @@ namespace {
 
 // The menu buttons are centred on this x.
 constexpr int kMenuCentreX = 400;
+// The arrow keys move among the menu's choices (the logo is not one of them).
+constexpr int kMenuFocusGroup = 1;
 
 // A file path as the path of a file:// URL: every byte outside the unreserved characters and
 // "/" percent-encoded, so that spaces and other bytes of a folder name survive.
@@ -74,6 +76,9 @@ ravix::OwnedWidget<FlickeringButtonWidget> MakeMenuButton(ravix::WidgetManager* 
     }
     manager->InsertChild(button.get());
     button->SetVisible(false);
+    if (recipe.mId != TitleScreen::kLogo) {
+        button->mFocusGroup = kMenuFocusGroup;
+    }
     return button;
 }
 
@@ -130,6 +135,13 @@ void TitleScreen::ShowButtons(std::initializer_list<int> ids, bool visible) {
 void TitleScreen::ShowMainMenu() {
     mMenuShown = true;
     ShowButtons({kPlay, kScores, kExit, kOptions, kLogo}, true);
+    FocusButton(kPlay);
+}
+
+void TitleScreen::FocusButton(int id) {
+    if (FlickeringButtonWidget* button = GetButton(id); button != nullptr && mManager != nullptr) {
+        mManager->FocusWidget(button);
+    }
 }
 
 void TitleScreen::ShowDifficultyMenu() {
@@ -137,11 +149,13 @@ void TitleScreen::ShowDifficultyMenu() {
     ShowButtons({kPlay, kScores, kExit, kOptions}, false);
     ShowButtons({kBeginner, kEasy, kNormal, kHard}, true);
     ShowButtons({kResume, kNew}, false);
+    FocusButton(kBeginner);
 }
 
 void TitleScreen::ShowResumeMenu() {
     ShowButtons({kPlay, kScores, kExit, kOptions}, false);
     ShowButtons({kResume, kNew}, true);
+    FocusButton(kResume);
 }
 
 void TitleScreen::OpenAboutPage() {

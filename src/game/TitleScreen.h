@@ -45,6 +45,8 @@ public:
     void ShowDifficultyMenu();
     // The menu button with the id; null before the screen is added to the widgets.
     [[nodiscard]] FlickeringButtonWidget* GetButton(int id) const;
+    // Gives the keyboard focus to a menu button (the top choice when a menu shows).
+    void FocusButton(int id);
 
 private:
     void ShowButtons(std::initializer_list<int> ids, bool visible);

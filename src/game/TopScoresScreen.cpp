@@ -5,6 +5,7 @@
 #include "game/SaveFiles.h"
 #include "graphics/Font.h"
 #include "graphics/Graphics.h"
+#include "platform/KeyCodes.h"
 #include "widgets/HyperlinkWidget.h"
 #include "widgets/WidgetManager.h"
 
@@ -36,6 +37,7 @@ TopScoresScreen::~TopScoresScreen() = default;
 
 void TopScoresScreen::CreateLink() {
     mReturnLink.reset(std::make_unique<ravix::HyperlinkWidget>(1, this));
+    mReturnLink->mKeyFallback = this; // Escape on the focused link closes the screen too
     mReturnLink->SetFont(FONT_DEFAULT);
     mReturnLink->mLabel = "RETURN TO MAIN MENU";
     mReturnLink->mColor = ravix::Color(128, 64, 0);
@@ -87,6 +89,14 @@ void TopScoresScreen::Draw(ravix::Graphics& g) {
 
 void TopScoresScreen::MouseUp(int /*x*/, int /*y*/, int /*button*/, int /*clicks*/) {
     OnButtonClick(0);
+}
+
+void TopScoresScreen::KeyDown(int key) {
+    if (key == ravix::kKeyEscape) {
+        OnButtonClick(0);
+        return;
+    }
+    ravix::Widget::KeyDown(key);
 }
 
 void TopScoresScreen::OnButtonClick(int /*id*/) {

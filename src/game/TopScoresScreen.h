@@ -31,6 +31,8 @@ public:
     void Draw(ravix::Graphics& g) override;
     using ravix::Widget::MouseUp;
     void MouseUp(int x, int y, int button, int clicks) override;
+    // Escape closes the screen as a click does.
+    void KeyDown(int key) override;
     // Any id: the screen and its link leave and are deleted after the pass (the application
     // owns the screen).
     void OnButtonClick(int id) override;

@@ -2,6 +2,7 @@
 
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
+#include "platform/KeyCodes.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
@@ -31,6 +32,8 @@ constexpr double kFadeTolerance = 1e-9;
 
 ButtonWidget::ButtonWidget(int id, ButtonListener* listener) : mId(id), mListener(listener) {
     mBlendsWithBelow = true;
+    mAcceptsFocus = true;
+    mFocusOnHover = true;
     SetColors(kDefaultColors, static_cast<int>(std::size(kDefaultColors)));
 }
 
@@ -79,6 +82,7 @@ void ButtonWidget::Draw(Graphics& g) {
     } else {
         DrawFramedLooks(g, pressed, labelX, labelY);
     }
+    DrawFocusRing(g);
 }
 
 void ButtonWidget::SetDisabled(bool disabled) {
@@ -129,6 +133,22 @@ void ButtonWidget::MouseUp(int, int, int, int) {
         mListener->OnButtonClick(mId);
     }
     Invalidate();
+}
+
+void ButtonWidget::KeyDown(int key) {
+    if (key == kKeyEnter || key == kKeySpace) {
+        Activate();
+        return;
+    }
+    Widget::KeyDown(key);
+}
+
+void ButtonWidget::Activate() {
+    if (mDisabled || mListener == nullptr) {
+        return;
+    }
+    mListener->OnButtonDown(mId, 1);
+    mListener->OnButtonClick(mId);
 }
 
 void ButtonWidget::DrawFace(Graphics& g, Image* image, const Rect& cell, int x, int y) {

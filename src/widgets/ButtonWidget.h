@@ -41,6 +41,8 @@ public:
     using Widget::MouseUp;
     void MouseDown(int x, int y, int button, int clicks) override;
     void MouseUp(int x, int y, int button, int clicks) override;
+    // Enter and Space activate the focused button; other keys go on as Widget's do.
+    void KeyDown(int key) override;
 
     // Virtual operations added by buttons, in slot order.
     // Draws cell of mFaceImage at (x, y) when the cell has a width, else the whole image.
@@ -50,6 +52,8 @@ public:
     // Shown pressed: held down with the pointer over it, and enabled.
     [[nodiscard]] virtual bool IsPressedNow();
 
+    // What a click does, without the mouse: the listener hears the press and the click.
+    void Activate();
     [[nodiscard]] Font* GetFont() const { return mFont.get(); }
     // The look exists when its image is set or its cell has a width.
     [[nodiscard]] bool HasFaceLook() const {

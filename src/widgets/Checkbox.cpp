@@ -1,6 +1,7 @@
 #include "widgets/Checkbox.h"
 
 #include "graphics/Graphics.h"
+#include "platform/KeyCodes.h"
 #include "widgets/CheckboxListener.h"
 
 namespace ravix {
@@ -8,6 +9,8 @@ namespace ravix {
 Checkbox::Checkbox(Image* offImage, Image* onImage, int id, CheckboxListener* listener)
     : mListener(listener), mId(id), mOffImage(offImage), mOnImage(onImage) {
     mShowHandCursor = true;
+    mAcceptsFocus = true;
+    mFocusOnHover = true;
 }
 
 void Checkbox::MouseDown(int, int, int, int) {
@@ -18,7 +21,20 @@ void Checkbox::MouseDown(int, int, int, int) {
     Invalidate();
 }
 
+void Checkbox::KeyDown(int key) {
+    if (key == kKeyEnter || key == kKeySpace) {
+        MouseDown(0, 0, kButtonLeft, 1);
+        return;
+    }
+    Widget::KeyDown(key);
+}
+
 void Checkbox::Draw(Graphics& g) {
+    DrawBox(g);
+    DrawFocusRing(g);
+}
+
+void Checkbox::DrawBox(Graphics& g) {
     if (mOnCell.mWidth == 0 && mOffImage != nullptr && mOnImage != nullptr) {
         g.DrawImage(mIsOn ? mOnImage : mOffImage, 0, 0);
         return;

@@ -18,6 +18,8 @@ public:
     using Widget::MouseDown;
     void MouseDown(int x, int y, int button, int clicks) override;
     void Draw(Graphics& g) override;
+    // Enter and Space toggle the focused box as a click does.
+    void KeyDown(int key) override;
 
     // Virtual operations added by check boxes, in slot order.
     virtual void SetOn(bool checked, bool tellListener);
@@ -33,6 +35,9 @@ public:
     Color mBorderColor = kOpaqueWhite;
     Color mFillColor{80, 80, 80};
     Color mMarkColor{255, 255, 0};
+
+private:
+    void DrawBox(Graphics& g);
 };
 
 } // namespace ravix

@@ -2,6 +2,7 @@
 
 #include "base/Verify.h"
 #include "graphics/Graphics.h"
+#include "platform/KeyCodes.h"
 #include "widgets/DialogListener.h"
 #include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
@@ -68,6 +69,9 @@ Dialog::Dialog(WidgetHost* host, Image* frameImage, int id, bool modal, std::str
         break;
     }
     mButtonCount = (mAcceptButton != nullptr) + (mRejectButton != nullptr);
+    mEnterButton = mAcceptButton.get();
+    mEscapeButton = mRejectButton != nullptr ? mRejectButton.get() : mAcceptButton.get();
+    ForEachButton([this](DialogButton& button) { AdoptKeys(button, true); });
     // After the buttons: the button label colours reach them.
     SetColors(kDefaultColors, static_cast<int>(std::size(kDefaultColors)));
 }
@@ -86,6 +90,31 @@ void Dialog::OnAttached(WidgetManager* manager) {
         button.mStackOrder = mStackOrder;
         manager->InsertChild(&button);
     });
+}
+
+void Dialog::KeyDown(int key) {
+    ButtonWidget* chosen = key == kKeyEnter    ? mEnterButton
+                           : key == kKeyEscape ? mEscapeButton
+                                               : nullptr;
+    if (chosen != nullptr) {
+        chosen->Activate();
+        return;
+    }
+    Widget::KeyDown(key);
+}
+
+void Dialog::FocusEnterButton() {
+    if (mManager != nullptr && mEnterButton != nullptr && mEnterButton->mManager == mManager) {
+        mManager->FocusWidget(mEnterButton);
+    }
+}
+
+void Dialog::AdoptKeys(Widget& control, bool buttonGroup) {
+    control.mKeyFallback = this;
+    if (buttonGroup) {
+        // A group of its own per dialog: the arrows never leave for another dialog's buttons.
+        control.mFocusGroup = kButtonGroupBase + mId;
+    }
 }
 
 void Dialog::OnDetached(WidgetManager* manager) {

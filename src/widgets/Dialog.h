@@ -43,6 +43,8 @@ public:
     // The default frame leaves this margin for its shadow, and dragging stops this far past the
     // screen edges.
     static constexpr int kScreenEdgeSlack = 8;
+    // The focus group of a dialog's buttons is this plus its id.
+    static constexpr int kButtonGroupBase = 0x10000;
 
     // The host (may be null) gives the owner listener and the button labels; later requests go
     // to the host of the manager the dialog is in, or to this one outside a tree.
@@ -63,6 +65,8 @@ public:
     void MouseDrag(int x, int y) override;
     void MouseUp(int x, int y, int button, int clicks) override;
     void Draw(Graphics& g) override;
+    // Enter activates mEnterButton, Escape mEscapeButton (the keys its controls pass on).
+    void KeyDown(int key) override;
 
     // Virtual operations added by dialogs, in slot order.
     // Each button, the header and the body keep their own copy of the font.
@@ -81,6 +85,12 @@ public:
     using ButtonListener::OnButtonDown;
     void OnButtonDown(int id) override;
     void OnButtonClick(int id) override;
+
+    // Gives the keyboard focus to mEnterButton, when it is in the tree.
+    void FocusEnterButton();
+    // A control of the dialog passes the keys it does not use to the dialog; with a group it
+    // joins the arrow-key group of the dialog's buttons.
+    void AdoptKeys(Widget& control, bool buttonGroup);
 
     [[nodiscard]] DialogButton* AcceptButton() const { return mAcceptButton.get(); }
     [[nodiscard]] DialogButton* RejectButton() const { return mRejectButton.get(); }
@@ -111,6 +121,10 @@ public:
     int mResult = kNoResult;
     int mButtonGap = 8;
     int mButtonMargin = 0;
+    // The buttons Enter and Escape choose (non-owning; null: the key does nothing). By default
+    // the first button and the second, or the only button for both.
+    ButtonWidget* mEnterButton = nullptr;
+    ButtonWidget* mEscapeButton = nullptr;
 
 private:
     // The host of the manager the dialog is in, else the one it was made with.

@@ -28,6 +28,7 @@ void HyperlinkWidget::Draw(Graphics& g) {
     for (int i = 0; i < mUnderlineThickness; ++i) {
         g.FillRect(x, y + mUnderlineGap + i, width, 1);
     }
+    DrawFocusRing(g);
 }
 
 void HyperlinkWidget::PointerEntered() {

@@ -2,6 +2,7 @@
 
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
+#include "platform/KeyCodes.h"
 #include "widgets/SliderListener.h"
 #include "widgets/WidgetHost.h"
 
@@ -22,16 +23,44 @@ double ClampUnit(double value) {
 } // namespace
 
 Slider::Slider(Image* trackImage, Image* thumbImage, int id, SliderListener* listener)
-    : mListener(listener), mId(id), mRailImage(trackImage), mKnobImage(thumbImage) {}
+    : mListener(listener), mId(id), mRailImage(trackImage), mKnobImage(thumbImage) {
+    mAcceptsFocus = true;
+    mFocusOnHover = true;
+}
 
 void Slider::Draw(Graphics& g) {
     DrawTrack(g);
-    if (mKnobImage == nullptr) {
+    if (mKnobImage != nullptr) {
+        int thumbBreadth = mHorizontal ? mKnobImage->GetHeight() : mKnobImage->GetWidth();
+        Rect thumb = Oriented(ThumbStart(), (Breadth() - thumbBreadth) / 2, 0, 0);
+        g.DrawImage(mKnobImage, thumb.mX, thumb.mY);
+    }
+    DrawFocusRing(g);
+}
+
+void Slider::KeyDown(int key) {
+    double value = mValue;
+    switch (key) {
+    case kKeyLeft:
+        value -= kKeyStep;
+        break;
+    case kKeyRight:
+        value += kKeyStep;
+        break;
+    case kKeyHome:
+        value = 0;
+        break;
+    case kKeyEnd:
+        value = 1;
+        break;
+    default:
+        Widget::KeyDown(key);
         return;
     }
-    int thumbBreadth = mHorizontal ? mKnobImage->GetHeight() : mKnobImage->GetWidth();
-    Rect thumb = Oriented(ThumbStart(), (Breadth() - thumbBreadth) / 2, 0, 0);
-    g.DrawImage(mKnobImage, thumb.mX, thumb.mY);
+    SetValue(value);
+    if (mListener != nullptr) {
+        mListener->OnSliderMoved(mId, mValue);
+    }
 }
 
 void Slider::MouseDown(int x, int y, int) {

@@ -14,6 +14,9 @@ class SliderListener;
 // exchanged.
 class Slider : public Widget {
 public:
+    // How far one arrow key moves the value: twenty presses cross the whole range.
+    static constexpr double kKeyStep = 0.05;
+
     Slider(Image* trackImage, Image* thumbImage, int id, SliderListener* listener);
 
     void Draw(Graphics& g) override;
@@ -24,6 +27,9 @@ public:
     void MouseDrag(int x, int y) override;
     void MouseUp(int x, int y) override;
     void PointerLeft() override;
+    // Left and Right move the focused slider by kKeyStep, Home and End to its ends; each key
+    // reports the value as a release of the thumb does.
+    void KeyDown(int key) override;
 
     // Virtual operations added by sliders, in slot order.
     // Clamped to 0..1; the listener is not told.

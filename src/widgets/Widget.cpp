@@ -182,16 +182,34 @@ void Widget::OnFocusLost() {
 void Widget::CharTyped(char) {}
 
 void Widget::KeyDown(int key) {
-    if (key != kKeyTab || mManager == nullptr) {
+    if (key == kKeyTab && mManager != nullptr &&
+        (mPrevTabStop != nullptr || mNextTabStop != nullptr)) {
+        Widget* target = mManager->IsKeyDown(kKeyShift) ? mPrevTabStop : mNextTabStop;
+        if (target != nullptr) {
+            mManager->FocusWidget(target);
+        }
         return;
     }
-    Widget* target = mManager->IsKeyDown(kKeyShift) ? mPrevTabStop : mNextTabStop;
-    if (target != nullptr) {
-        mManager->FocusWidget(target);
+    if (mKeyFallback != nullptr) {
+        mKeyFallback->KeyDown(key);
     }
 }
 
-void Widget::KeyUp(int) {}
+void Widget::KeyUp(int key) {
+    if (mKeyFallback != nullptr) {
+        mKeyFallback->KeyUp(key);
+    }
+}
+
+void Widget::DrawFocusRing(Graphics& g) const {
+    if (!mFocused || mManager == nullptr || !mManager->mFocusRingShown || mWidth < 4 ||
+        mHeight < 4) {
+        return;
+    }
+    g.SetColor(mManager->mFocusRingColor);
+    g.DrawRect(0, 0, mWidth - 1, mHeight - 1);
+    g.DrawRect(1, 1, mWidth - 3, mHeight - 3);
+}
 
 void Widget::PointerEntered() {}
 

@@ -54,7 +54,8 @@ public:
     virtual void OnFocusGained();
     virtual void OnFocusLost();
     virtual void CharTyped(char c);
-    // Tab moves the focus to the next tab stop, Shift+Tab to the previous one.
+    // Tab moves the focus to the next tab stop, Shift+Tab to the previous one; other keys go
+    // on to mKeyFallback when it is set.
     virtual void KeyDown(int key);
     virtual void KeyUp(int key);
     virtual void PointerEntered();
@@ -95,6 +96,10 @@ public:
     // The rectangle shrunk by mHitInsets, in the parent's coordinates.
     [[nodiscard]] virtual Rect HitRect();
 
+    // Draws the keyboard focus ring inside the widget's edge while it has the focus and the
+    // manager shows the ring (the focus was last moved by a key).
+    void DrawFocusRing(Graphics& g) const;
+
     bool mVisible = true;
     bool mReceivesMouse = true;
     bool mDisabled = false;
@@ -108,6 +113,15 @@ public:
     bool mAcceptsFocus = false; // takes the focus when clicked
     Widget* mPrevTabStop = nullptr;
     Widget* mNextTabStop = nullptr;
+    // Keyboard traversal: Tab visits the focusable widgets of the top modal layer by ascending
+    // mTabOrder, then in reading order (top to bottom, left to right).
+    int mTabOrder = 0;
+    // The arrow keys move the focus among the widgets of one non-zero group, wrapping.
+    int mFocusGroup = 0;
+    // Hovering the widget gives it the keyboard focus (when it accepts the focus).
+    bool mFocusOnHover = false;
+    // Receives the keys this widget does not use (a dialog for its buttons, a board for its).
+    Widget* mKeyFallback = nullptr;
 
 private:
     // The pointer lies inside the widget's rectangle, in manager coordinates.

@@ -3,6 +3,7 @@
 #include "base/Verify.h"
 #include "graphics/DDImage.h"
 #include "graphics/Graphics.h"
+#include "widgets/FocusTraversal.h"
 #include "widgets/Widget.h"
 
 #include <algorithm>
@@ -50,6 +51,7 @@ void WidgetManager::ForgetWidget(Widget* w) {
     }
     if (w == mKeyboardFocus) {
         mKeyboardFocus = nullptr;
+        ++mFocusChanges;
         w->OnFocusLost();
     }
     if (w == mModalWidget) {
@@ -64,12 +66,63 @@ void WidgetManager::FocusWidget(Widget* w) {
     Widget* old = mKeyboardFocus;
     bool inTree = w != nullptr && w->mManager == this;
     mKeyboardFocus = inTree ? w : nullptr;
+    NoteFocusChange(old, mKeyboardFocus);
     if (old != nullptr) {
         old->OnFocusLost();
     }
     if (inTree && mKeyboardFocus == w && mAppHasFocus) {
         w->OnFocusGained();
     }
+}
+
+void WidgetManager::NoteFocusChange(Widget* lost, Widget* gained) {
+    ++mFocusChanges;
+    for (Widget* w : {lost, gained}) {
+        if (w != nullptr) {
+            w->Invalidate();
+        }
+    }
+}
+
+bool WidgetManager::MoveFocus(int step, bool withinGroup) {
+    const int group = withinGroup && mKeyboardFocus != nullptr ? mKeyboardFocus->mFocusGroup : 0;
+    if (withinGroup && group == 0) {
+        return false;
+    }
+    Widget* next = FocusTraversal(*this).Neighbour(mKeyboardFocus, step, group);
+    if (next == nullptr) {
+        return false;
+    }
+    FocusWidget(next);
+    return true;
+}
+
+void WidgetManager::ShowFocusRing(bool shown) {
+    if (shown != mFocusRingShown && mKeyboardFocus != nullptr) {
+        mKeyboardFocus->Invalidate();
+    }
+    mFocusRingShown = shown;
+}
+
+bool WidgetManager::MoveFocusByKey(int key) {
+    if (IsKeyDown(kKeyControl) || IsKeyDown(kKeyAlt)) {
+        return false;
+    }
+    if (key == kKeyTab) {
+        // A widget with tab stops of its own chooses its neighbours itself.
+        if (mKeyboardFocus != nullptr &&
+            (mKeyboardFocus->mNextTabStop != nullptr || mKeyboardFocus->mPrevTabStop != nullptr)) {
+            return false;
+        }
+        return MoveFocus(IsKeyDown(kKeyShift) ? -1 : 1);
+    }
+    if (key == kKeyUp || key == kKeyLeft) {
+        return MoveFocus(-1, true);
+    }
+    if (key == kKeyDown || key == kKeyRight) {
+        return MoveFocus(1, true);
+    }
+    return false;
 }
 
 bool WidgetManager::RunUpdate() {
@@ -131,11 +184,13 @@ void WidgetManager::MouseMove(int x, int y) {
         return;
     }
     mMouseIn = true;
+    ShowFocusRing(false);
     MousePosition(x, y);
 }
 
 void WidgetManager::MouseDown(int x, int y, int clickCode) {
     RecordInput();
+    ShowFocusRing(false);
     int bit = ButtonBit(clickCode);
     mPhysicalButtons |= bit;
     MousePosition(x, y);
@@ -198,6 +253,9 @@ void WidgetManager::MouseWheel(int delta) {
 
 void WidgetManager::CharTyped(char c) {
     RecordInput();
+    if (mDropCharacters) {
+        return;
+    }
     Widget* target = c == '\t' && IsKeyDown(kKeyControl) ? mCtrlTabTarget : mKeyboardFocus;
     if (target != nullptr) {
         target->CharTyped(c);
@@ -209,8 +267,16 @@ void WidgetManager::KeyDown(int key) {
     if (IsKeyCode(key)) {
         mKeyState[static_cast<size_t>(key)] = true;
     }
-    if (mKeyboardFocus != nullptr) {
+    ShowFocusRing(true);
+    const int focusChangesBefore = mFocusChanges;
+    if (!MoveFocusByKey(key) && mKeyboardFocus != nullptr) {
         mKeyboardFocus->KeyDown(key);
+    }
+    // The press belongs to the widget that had the focus: whatever has it now (a new screen,
+    // the widget beneath a closed dialog) must not see its characters or its release.
+    mDropCharacters = mFocusChanges != focusChangesBefore;
+    if (IsKeyCode(key)) {
+        mUsedUpKeys[static_cast<size_t>(key)] = mDropCharacters;
     }
 }
 
@@ -218,6 +284,9 @@ void WidgetManager::KeyUp(int key) {
     RecordInput();
     if (IsKeyCode(key)) {
         mKeyState[static_cast<size_t>(key)] = false;
+        if (std::exchange(mUsedUpKeys[static_cast<size_t>(key)], false)) {
+            return;
+        }
     }
     if (key == kKeyTab && IsKeyDown(kKeyControl)) {
         return;
@@ -282,6 +351,7 @@ void WidgetManager::PushModal(Widget* w, const FlagModifier& underModal) {
     }
     if ((underModal.mRemove & kWidgetFocus) != 0 && mKeyboardFocus != nullptr &&
         IsBeneath(mKeyboardFocus, w)) {
+        ++mFocusChanges;
         std::exchange(mKeyboardFocus, nullptr)->OnFocusLost();
     }
 }
@@ -490,6 +560,10 @@ void WidgetManager::Drag(int x, int y) {
 
 void WidgetManager::EnterHover(Widget* w) {
     w->mHovered = true;
+    // The focus follows the mouse, so that the keys act on what the pointer shows.
+    if (w->mFocusOnHover && w->AcceptsFocus()) {
+        FocusWidget(w);
+    }
     if (w->mShowHandCursor) {
         w->SetHandCursor(true);
     }

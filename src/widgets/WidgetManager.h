@@ -2,6 +2,7 @@
 
 #include "base/Point.h"
 #include "base/Rect.h"
+#include "graphics/Color.h"
 #include "platform/KeyCodes.h"
 #include "widgets/WidgetContainer.h"
 #include "widgets/WidgetFlags.h"
@@ -56,7 +57,10 @@ public:
     void MouseExit();
     void MouseWheel(int delta);
     void CharTyped(char c);
-    // Key codes are virtual-key codes (KeyCodes.h).
+    // Key codes are virtual-key codes (KeyCodes.h). Tab and Shift+Tab move the focus through
+    // the top modal layer (FocusTraversal), the arrow keys within the focus widget's group;
+    // other keys go to the focus widget. A press that moves the focus is used up: its
+    // characters and its release reach no widget.
     void KeyDown(int key);
     void KeyUp(int key);
     // The application window gained or lost the input focus.
@@ -92,6 +96,11 @@ public:
     // lacks the focus.
     [[nodiscard]] int CurrentFlags() const;
     [[nodiscard]] bool IsKeyDown(int key) const;
+    // Moves the focus step widgets along the traversal order (back for a negative step),
+    // wrapping; within the focus widget's group when group is set. False when nothing moved.
+    bool MoveFocus(int step, bool withinGroup = false);
+    // The focus ring is drawn while the focus was last moved by the keyboard.
+    void ShowFocusRing(bool shown);
     // Clears every key-down mark without sending key-ups.
     void ClearKeyState() { mKeyState.fill(false); }
     // w left the tree: the saved modal states, the popup, the Ctrl+Tab target and the queued
@@ -140,6 +149,8 @@ public:
     std::array<bool, kKeyCodeCount> mKeyState{};
     int mLastPressedButton = 0; // 1 left, -1 right, 2 middle
     int mBaseFlags = kDefaultBaseFlags;
+    bool mFocusRingShown = false;
+    Color mFocusRingColor{255, 214, 0};
 
 private:
     [[nodiscard]] ModalFlags FlagsForPass() const;
@@ -152,6 +163,10 @@ private:
     void MousePosition(int x, int y);
     void Drag(int x, int y);
     void RecordInput() { mLastInputStamp = mUpdates; }
+    // Tab and the arrow keys of a focus group; false when the key is not one of them.
+    bool MoveFocusByKey(int key);
+    // The focus changed: both widgets are drawn again (for the focus ring).
+    void NoteFocusChange(Widget* lost, Widget* gained);
     // Hover bookkeeping around the PointerEntered and PointerLeft hooks.
     void EnterHover(Widget* w);
     void LeaveHover(Widget* w);
@@ -162,6 +177,13 @@ private:
     // Draws the overlays of the lowest queued priority; false when none are queued.
     bool DrawLowestOverlays();
     void RecomputeMinOverlayPriority();
+
+    // Counts focus changes, so that a key press that moved the focus is noticed.
+    int mFocusChanges = 0;
+    // Keys whose press moved the focus: their releases are dropped.
+    std::array<bool, kKeyCodeCount> mUsedUpKeys{};
+    // The last key press moved the focus: the characters it typed are dropped.
+    bool mDropCharacters = false;
 };
 
 } // namespace ravix

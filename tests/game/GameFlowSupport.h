@@ -5,6 +5,7 @@
 #include "game/Board.h"
 #include "game/Card.h"
 #include "game/GameApp.h"
+#include "game/Level.h"
 #include "platform/KeyCodes.h"
 #include "platform/headless/HeadlessPlatform.h"
 
@@ -81,6 +82,13 @@ public:
         Post(ravix::MessageKind::KeyUp, key);
         RunFor(20);
     }
+    // The key pressed with Ctrl held.
+    void PressCtrlKey(int key) {
+        Post(ravix::MessageKind::KeyDown, ravix::kKeyControl);
+        PressKey(key);
+        Post(ravix::MessageKind::KeyUp, ravix::kKeyControl);
+        RunFor(20);
+    }
 };
 
 // Three cards of the game that score together and are not all solved yet (indices into its
@@ -119,16 +127,74 @@ inline void PickTriple(FlowApp& app, const std::array<size_t, 3>& triple) {
     app.RunFor(30);
 }
 
-// Solves the board's game with scoring triples; false when it gets stuck.
-inline bool SolveBoard(FlowApp& app) {
+// Moves the board's card cursor onto the card with the arrow keys, the presses worked out from
+// the cursor's cell and the card's cell in the grid the cards were dealt into.
+inline void MoveCursorTo(FlowApp& app, size_t index) {
+    const int columns = app.mBoard->Model().GetLevel().GetCols();
+    const int row = static_cast<int>(index) / columns;
+    const int column = static_cast<int>(index) % columns;
+    const CardCursor& cursor = app.mBoard->Cursor();
+    for (int dy = row - cursor.Row(); dy != 0; dy += dy > 0 ? -1 : 1) {
+        app.PressKey(dy > 0 ? ravix::kKeyDown : ravix::kKeyUp);
+    }
+    for (int dx = column - cursor.Column(); dx != 0; dx += dx > 0 ? -1 : 1) {
+        app.PressKey(dx > 0 ? ravix::kKeyRight : ravix::kKeyLeft);
+    }
+}
+
+// Picks the three cards with the arrows and Enter, then waits until the board takes picks
+// again.
+inline void PickTripleByKeys(FlowApp& app, const std::array<size_t, 3>& triple) {
+    for (size_t index : triple) {
+        MoveCursorTo(app, index);
+        app.PressKey(ravix::kKeyEnter);
+    }
+    app.RunUntil([&] { return app.mBoard->Model().ResultDelay() == 0; });
+    app.RunFor(30);
+}
+
+using TriplePicker = void (*)(FlowApp&, const std::array<size_t, 3>&);
+
+// Solves the board's game with scoring triples, each picked by the picker (the mouse by
+// default); false when it gets stuck.
+inline bool SolveBoard(FlowApp& app, TriplePicker pick = PickTriple) {
     for (int guard = 0; guard < 200 && !app.mBoard->Model().IsAllSolved(); ++guard) {
         const std::optional<std::array<size_t, 3>> triple = FindScoringTriple(*app.mBoard);
         if (!triple) {
             return false;
         }
-        PickTriple(app, *triple);
+        pick(app, *triple);
     }
     return app.mBoard->Model().IsAllSolved();
 }
+
+// Solves the board's game by keys alone; false when it gets stuck.
+inline bool SolveBoardByKeys(FlowApp& app) {
+    return SolveBoard(app, PickTripleByKeys);
+}
+
+// A test of the whole game: a home of its own, the game's data, and the application started
+// to its main menu.
+class FlowTest : public ::testing::Test {
+protected:
+    FlowTest() : mOldFolder(std::filesystem::current_path()), mData(mHome.Path()) {}
+    ~FlowTest() override {
+        mApp.reset();
+        std::filesystem::current_path(mOldFolder);
+    }
+
+    FlowApp& StartAtMainMenu() {
+        mApp = std::make_unique<FlowApp>();
+        mApp->Start(mData.Path());
+        EXPECT_TRUE(mApp->RunUntil([&] { return mApp->IsLoadingComplete(); }));
+        mApp->RunFor(20);
+        return *mApp;
+    }
+
+    ravix::testing::TempHome mHome;
+    std::filesystem::path mOldFolder;
+    GameDataFolder mData;
+    std::unique_ptr<FlowApp> mApp;
+};
 
 } // namespace tarnwick::testing

@@ -29,21 +29,8 @@ constexpr int kThirdRowY = 331;
 constexpr int kLogoY = 528;
 constexpr int kBoardMenuY = 550;
 
-class GameFlowTest : public ::testing::Test {
+class GameFlowTest : public FlowTest {
 protected:
-    GameFlowTest() : mOldFolder(std::filesystem::current_path()), mData(mHome.Path()) {}
-    ~GameFlowTest() override {
-        mApp.reset();
-        std::filesystem::current_path(mOldFolder);
-    }
-
-    FlowApp& StartAtMainMenu() {
-        mApp = std::make_unique<FlowApp>();
-        mApp->Start(mData.Path());
-        EXPECT_TRUE(mApp->RunUntil([&] { return mApp->IsLoadingComplete(); }));
-        mApp->RunFor(20);
-        return *mApp;
-    }
     // From the main menu without a saved game: play, then the difficulty's button.
     Board& StartBoard(int difficultyY) {
         FlowApp& app = StartAtMainMenu();
@@ -56,11 +43,6 @@ protected:
     static bool Shown(const FlickeringButtonWidget* button) {
         return button != nullptr && button->mVisible;
     }
-
-    TempHome mHome;
-    std::filesystem::path mOldFolder;
-    GameDataFolder mData;
-    std::unique_ptr<FlowApp> mApp;
 };
 
 } // namespace

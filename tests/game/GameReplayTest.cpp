@@ -64,6 +64,48 @@ protected:
         app.RunFor(20);
     }
 
+    // Records by keys alone: a beginner game won, the next game paused, resumed, started and
+    // ended with Ctrl+Q, which saves it.
+    void RecordKeyboardGame() {
+        FlowApp app({"tarnwick", "-record", "-demofile=" + DemoPath()});
+        app.Headless().AdvanceClock(424242);
+        app.Start(mData.Path());
+        ASSERT_TRUE(app.RunUntil([&] { return app.IsLoadingComplete(); }));
+        app.RunFor(20);
+        app.PressKey(ravix::kKeyEnter);
+        app.PressKey(ravix::kKeyEnter);
+        ASSERT_NE(app.mBoard, nullptr);
+        app.PressKey(ravix::kKeyEnter); // the help picture
+        ASSERT_TRUE(SolveBoardByKeys(app));
+        app.RunFor(200);
+        app.PressKey(ravix::kKeyEnter);
+        app.PressKey(ravix::kKeyEscape);
+        app.PressKey(ravix::kKeySpace);
+        PickTripleByKeys(app, *FindScoringTriple(*app.mBoard));
+        app.RunFor(300);
+        app.PressCtrlKey('Q');
+        app.RunFor(20);
+    }
+
+    // Replays the recording headless into an empty save folder: the saved game and the top
+    // scores come out as the recording left them.
+    void ExpectReplayLeavesTheSameFiles() {
+        const std::string savedGame = ReadTextFile(SaveFile("autosave"));
+        const std::string topScores = ReadTextFile(SaveFile("topscores"));
+        ASSERT_FALSE(savedGame.empty());
+        ASSERT_FALSE(topScores.empty());
+        std::filesystem::remove_all(mHome.Data() + "/Tarnwick/Save");
+
+        std::string errors;
+        EXPECT_EQ(RunProgram("-play -demofile=" + DemoPath() + " -headless -changedir=" +
+                                 mData.Path(),
+                             errors),
+                  0)
+            << errors;
+        EXPECT_EQ(ReadTextFile(SaveFile("autosave")), savedGame);
+        EXPECT_EQ(ReadTextFile(SaveFile("topscores")), topScores);
+    }
+
     TempHome mHome;
     std::filesystem::path mOldFolder;
     GameDataFolder mData;
@@ -74,19 +116,12 @@ protected:
 TEST_F(GameReplayTest, AHeadlessReplayLeavesTheSavedGameAndTopScoresOfTheRecording) {
     RecordGame();
     ASSERT_TRUE(std::filesystem::exists(DemoPath()));
-    const std::string savedGame = ReadTextFile(SaveFile("autosave"));
-    const std::string topScores = ReadTextFile(SaveFile("topscores"));
-    ASSERT_FALSE(savedGame.empty());
-    ASSERT_FALSE(topScores.empty());
-    std::filesystem::remove_all(mHome.Data() + "/Tarnwick/Save");
+    ExpectReplayLeavesTheSameFiles();
+}
 
-    std::string errors;
-    EXPECT_EQ(RunProgram("-play -demofile=" + DemoPath() + " -headless -changedir=" + mData.Path(),
-                         errors),
-              0)
-        << errors;
-    EXPECT_EQ(ReadTextFile(SaveFile("autosave")), savedGame);
-    EXPECT_EQ(ReadTextFile(SaveFile("topscores")), topScores);
+TEST_F(GameReplayTest, AGamePlayedByKeysReplaysToTheSameFiles) {
+    RecordKeyboardGame();
+    ExpectReplayLeavesTheSameFiles();
 }
 
 TEST_F(GameReplayTest, ADemoThatCannotBeReplayedEndsWithAMessage) {
