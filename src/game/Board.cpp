@@ -14,10 +14,7 @@
 
 namespace tarnwick {
 
-namespace {
-
-// What the rules need of the card pictures loaded now.
-CardPictureCells CurrentCardPictures() {
+CardPictureCells Board::CurrentCardPictures() {
     CardPictureCells cells;
     if (IMAGE_TILES != nullptr) {
         cells.mCellWidth = static_cast<float>(IMAGE_TILES->GetCellWidth());
@@ -31,8 +28,6 @@ CardPictureCells CurrentCardPictures() {
     }
     return cells;
 }
-
-} // namespace
 
 Board::Board(GameApp* app, PlayMode mode)
     : mApp(app), mRenderer(std::make_unique<Renderer>()),
@@ -112,6 +107,13 @@ void Board::Update() {
     }
     if (mModel->Update(mMouseX, mMouseY)) {
         mApp->PlayEffect(SOUND_GAME_END);
+        ReportSaveFailure();
+    }
+}
+
+void Board::ReportSaveFailure() {
+    if (std::optional<SaveFailure> failure = mModel->TakeSaveFailure()) {
+        mApp->ReportSaveFailure(*failure);
     }
 }
 
@@ -172,11 +174,8 @@ void Board::OnButtonClick(int id) {
             mModel->CloseHelp();
             break;
         }
-        // A won game has ended: its saved game is deleted and its score recorded, so it is not
-        // saved again for a resume that would only record it a second time.
-        if (!mModel->IsGameEnded()) {
-            (void)mModel->SaveGame();
-        }
+        (void)mModel->SaveOnLeaving();
+        ReportSaveFailure();
         ReturnToTitle();
         break;
     case kOptionsButton:

@@ -38,6 +38,8 @@ public:
     static constexpr int kBonusFrames = 100;
 
     Board(GameApp* app, PlayMode mode);
+    // What the rules need of the card pictures loaded now.
+    [[nodiscard]] static CardPictureCells CurrentCardPictures();
     ~Board() override;
 
     [[nodiscard]] BoardModel& Model() { return *mModel; }
@@ -68,6 +70,8 @@ private:
     void LeaveEmptyLevel();
     // The pointer as the widget manager last saw it, for a game that starts.
     void TakePointerPosition();
+    // Warns the player (once per run) when the model failed to save the game or the scores.
+    void ReportSaveFailure();
     // The sounds of a click's picks: a click for the first and second, then the judgement.
     void PlayPickSounds(const BoardModel::PickResult& pick);
     void DrawShadowedText(ravix::Graphics& g, const std::string& text, int x, int y);

@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace tarnwick {
 
@@ -81,6 +82,14 @@ public:
     // when it has no cards or is too large to deal.
     [[nodiscard]] static long long DealtCardCount(const Level& level);
 
+    // What the saved-game file holds for a board that starts.
+    enum class SavedGameState { None, Usable, Unusable };
+    // Checks the saved-game file as a resumed board would take it: None without a file,
+    // Unusable for a file the board refuses. Reads the file and the levels file once each.
+    [[nodiscard]] static SavedGameState InspectSavedGame(const CardPictureCells& pictures);
+    // There is a saved game a board would resume.
+    [[nodiscard]] static bool SavedGameExists(const CardPictureCells& pictures);
+
     // A release of a mouse button over the board: resumes a paused game, starts the next game
     // after a won one, closes the help picture, or (the left button) picks the cards under the
     // pointer and judges a third pick.
@@ -106,8 +115,19 @@ public:
     // the last, a number of cards other than the level deals, or a face the level or the
     // pictures lack.
     bool Restore(const SavedGame& game);
-    // Writes State() to the saved-game file (through a temporary file); false when it fails.
-    bool SaveGame() const;
+    // Writes State() to the saved-game file (through a temporary file); false when it fails
+    // (TakeSaveFailure then tells why).
+    bool SaveGame();
+    // The player leaves the board (menu or closing the program): a won game gives way to the
+    // next one, as the click for the next game would start it, so that the progress is kept;
+    // then the game is saved. False when the save fails.
+    bool SaveOnLeaving();
+
+    // Why the last write of the saved game or the top scores failed, once: the view tells the
+    // player.
+    [[nodiscard]] std::optional<SaveFailure> TakeSaveFailure() { return std::exchange(mSaveFailure, {}); }
+    // The won game entered the top scores.
+    [[nodiscard]] bool IsNewBest() const { return mNewBest; }
 
     [[nodiscard]] PlayMode Mode() const { return mMode; }
     [[nodiscard]] int Score() const { return mScore; }
@@ -138,12 +158,24 @@ private:
     void Clear();
     void Deal();
     bool LoadSavedGame();
+    // The saved-game file's game when a board can continue it: values a game can reach, cards
+    // on the places the level deals, and what Restore requires. Found tells whether a file was
+    // there.
+    static std::optional<SavedGame> ReadUsableSavedGame(const CardPictureCells& pictures,
+                                                        bool& found);
+    // The level the game plays, loaded on renderer, when the game fits that level and the
+    // pictures (the checks of Restore); else null.
+    static std::unique_ptr<Level> LevelFitting(const SavedGame& game,
+                                               const CardPictureCells& pictures,
+                                               Renderer* renderer);
     void PickCards(PickResult& result);
     void JudgeTriple(Card& a, Card& b, Card& c, const Card* lastClicked, PickResult& result);
     void TurnBackFailedPicks();
     // Runs the pointer's hit test over the cards and recomputes mAllSolved.
     void FindHoverAndSolved(int pointerX, int pointerY);
     void EndGame();
+    // Adds points (negative for a penalty) to the pending points.
+    void AddPoints(int points);
     void CountOnePoint();
     void RunHints();
     void ShowHint();
@@ -166,6 +198,8 @@ private:
     bool mShowHelp = false;
     bool mHintActive = false;
     bool mPaused = false;
+    bool mNewBest = false;
+    std::optional<SaveFailure> mSaveFailure;
 };
 
 } // namespace tarnwick

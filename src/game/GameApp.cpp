@@ -4,10 +4,13 @@
 #include "game/GameResources.h"
 #include "game/Level.h"
 #include "game/LevelsFile.h"
+#include "game/SaveFiles.h"
 #include "game/TitleScreen.h"
 #include "game/TopScoresScreen.h"
 #include "resources/ResourceManager.h"
 #include "widgets/WidgetManager.h"
+
+#include <cstdio>
 
 namespace tarnwick {
 
@@ -156,6 +159,18 @@ void GameApp::CloseTopScores() {
     mTopScores.DeleteAfterPass(this);
 }
 
+void GameApp::ReportSaveFailure(const SaveFailure& failure) {
+    if (mSaveFailureReported) {
+        return;
+    }
+    mSaveFailureReported = true;
+    const std::string text =
+        "Tarnwick could not save your game in " + failure.mFolder + ": " + failure.mReason;
+    std::fprintf(stderr, "tarnwick: %s\n", text.c_str());
+    ShowSystemMessageBox(text, "Game Not Saved",
+                         ravix::kMessageBoxOk | ravix::kMessageBoxIconWarning);
+}
+
 void GameApp::HandleCommandLineOption(const std::string& name, const std::string& value) {
     if (name == "-headless") {
         // The program entry chose the headless platform; here the run ends with the demo.
@@ -167,9 +182,9 @@ void GameApp::HandleCommandLineOption(const std::string& name, const std::string
 
 void GameApp::OnShutdownBegins() {
     // Closing the program never loses a game in progress: it is saved as the menu button
-    // saves it. A won game has no saved game any more.
-    if (mBoard && !mBoard->Model().IsAllSolved()) {
-        (void)mBoard->Model().SaveGame();
+    // saves it (a won game as the next one).
+    if (mBoard && !mBoard->Model().SaveOnLeaving()) {
+        ReportSaveFailure(*mBoard->Model().TakeSaveFailure());
     }
 }
 

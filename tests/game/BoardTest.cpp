@@ -1,3 +1,4 @@
+#include "files/WholeFile.h"
 #include "game/GameTestSupport.h"
 #include "game/Level.h"
 #include "game/SaveFiles.h"
@@ -254,7 +255,7 @@ TEST_F(BoardTest, ALevelWithoutCardsGoesBackToTheTitleWithAMessage) {
         EXPECT_EQ(message->mBodyText, "Level 0 of Properties/Levels.txt has no cards to deal.");
         EXPECT_TRUE(App().mSounds.empty());
         EXPECT_FALSE(std::filesystem::exists(TopScoresPath()));
-        EXPECT_FALSE(SavedGameExists());
+        EXPECT_FALSE(SavedGameFileExists());
     }
 }
 
@@ -321,7 +322,7 @@ TEST_F(BoardTest, TheMenuButtonClosesTheHelpFirstThenSavesAndShowsTheTitle) {
     board.OnButtonClick(Board::kMenuButton);
     EXPECT_FALSE(board.Model().IsHelpShown());
     EXPECT_EQ(App().mBoard, &board);
-    EXPECT_FALSE(SavedGameExists());
+    EXPECT_FALSE(SavedGameFileExists());
     board.OnButtonClick(Board::kHelpButton);
     EXPECT_TRUE(board.Model().IsHelpShown());
     board.OnButtonClick(Board::kHelpButton);
@@ -333,7 +334,7 @@ TEST_F(BoardTest, TheMenuButtonClosesTheHelpFirstThenSavesAndShowsTheTitle) {
     App().mSounds.clear();
     board.OnButtonClick(Board::kMenuButton);
     EXPECT_EQ(App().mSounds, std::vector<int>{kButton});
-    EXPECT_TRUE(SavedGameExists());
+    EXPECT_TRUE(SavedGameFileExists());
     EXPECT_EQ(App().mBoard, nullptr);
     ASSERT_NE(App().mTitleScreen, nullptr);
     EXPECT_FALSE(App().mWidgets->HasChild(&board));
@@ -355,7 +356,7 @@ TEST_F(BoardTest, AWonGameRecordsItsScoreAndTheNextClickDealsTheNextLevel) {
     RunUpdates(1);
     EXPECT_TRUE(board.Model().IsAllSolved());
     EXPECT_EQ(App().mSounds, std::vector<int>{kGameEnd});
-    EXPECT_FALSE(SavedGameExists());
+    EXPECT_FALSE(SavedGameFileExists());
     // 100 + 44 pending, counted at once; the clock stopped at 6003 ticks, 60 seconds.
     EXPECT_EQ(ravix::testing::ReadTextFile(TopScoresPath()), "144 60\n144 60\n144 60\n");
     for (const auto& card : board.Model().Cards()) {
@@ -379,7 +380,7 @@ TEST_F(BoardTest, AWonGameRecordsItsScoreAndTheNextClickDealsTheNextLevel) {
     EXPECT_EQ(board.Model().LevelIndex(), 0);
 }
 
-TEST_F(BoardTest, LeavingAWonGameWithTheMenuButtonSavesNothing) {
+TEST_F(BoardTest, LeavingAWonGameWithTheMenuButtonSavesTheNextGame) {
     Board& board = StartBoard(PlayMode::Easy);
     // No spare card: the triple wins the game.
     PlaceCards(board, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}, {}, Spare::No);
@@ -387,8 +388,18 @@ TEST_F(BoardTest, LeavingAWonGameWithTheMenuButtonSavesNothing) {
     RunUpdates(1);
     ASSERT_TRUE(board.Model().IsAllSolved());
     board.OnButtonClick(Board::kMenuButton);
-    EXPECT_FALSE(SavedGameExists());
     EXPECT_NE(App().mTitleScreen, nullptr);
+    // The next game as the click would have dealt it, before any update of it ran.
+    std::string text;
+    ASSERT_EQ(ravix::ReadWholeFile(SavedGamePath(), 1 << 16, text), ravix::WholeFileResult::kRead);
+    const std::optional<SavedGame> saved = ParseSavedGame(text, 100);
+    ASSERT_TRUE(saved.has_value()) << text;
+    EXPECT_EQ(saved->mLevelIndex, 1);
+    EXPECT_EQ(saved->mMode, ModeNumber(PlayMode::Easy));
+    EXPECT_EQ(saved->mScore, BoardModel::kStartScore);
+    EXPECT_EQ(saved->mPendingScore, 0);
+    EXPECT_EQ(saved->mTicks, 0);
+    EXPECT_EQ(saved->mCards.size(), 12u);
 }
 
 TEST_F(BoardTest, InBeginnerModeTheHelpComesFirstAndTheFirstHintRightAfterIt) {
