@@ -1,5 +1,6 @@
 #include "game/GameApp.h"
 
+#include "app/DataLocation.h"
 #include "game/Board.h"
 #include "game/GameResources.h"
 #include "game/Level.h"
@@ -11,6 +12,7 @@
 #include "widgets/WidgetManager.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace tarnwick {
 
@@ -53,6 +55,7 @@ void GameApp::Initialize() {
         // As fast as the machine allows, to the end of the recording.
         Demo().Controls().mRunToEnd = true;
     }
+    CheckDataFolder();
     CheckLevelsFile();
     LoadResourceManifest();
     if (!mResources->LoadResourceGroup("Init") || !ExtractInitResources(*mResources) ||
@@ -68,6 +71,22 @@ void GameApp::FailStart(const std::string& text) {
     mLoadingFailed = true;
     ShowFatalError(text);
     QuitProcess(1);
+}
+
+void GameApp::CheckDataFolder() {
+    const std::string folder =
+        mStartFolder.empty() ? std::filesystem::current_path().string() : mStartFolder;
+    std::error_code error;
+    std::string reason;
+    if (!std::filesystem::is_directory(folder, error)) {
+        reason = "there is no such folder";
+    } else if (!ravix::HoldsGameData(folder)) {
+        reason = "it holds neither main.pak nor properties/resources.xml";
+    } else {
+        return;
+    }
+    FailStart("No game data in " + folder + ": " + reason +
+              ".\nName the folder that holds the game's data with -changedir=DIR.");
 }
 
 void GameApp::CheckLevelsFile() {

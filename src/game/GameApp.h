@@ -59,6 +59,9 @@ public:
 private:
     // Marks the loading failed, shows the text as a fatal error and ends the program.
     [[noreturn]] void FailStart(const std::string& text);
+    // The data folder (the start folder, -changedir's) must exist and hold the game's data;
+    // else the start ends naming the folder and how to name another.
+    void CheckDataFolder();
     // The levels file is checked as tarnwick-tool levels check checks it: a file that cannot be
     // read, a missing level, a count below 1, a grid larger than its deck (every problem that
     // keeps a level from being dealt and won) ends the start with the file, level and problem.

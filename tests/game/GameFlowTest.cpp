@@ -358,6 +358,22 @@ TEST_F(GameFlowTest, EscapePausesTheBoardAndFreezesItsClock) {
     EXPECT_GT(board.Model().Ticks(), ticks + 40);
 }
 
+TEST_F(GameFlowTest, AStartWithoutGameDataNamesTheFolderAndHowToNameAnother) {
+    const std::string empty = mHome.Path() + "/empty";
+    std::filesystem::create_directories(empty);
+    for (const std::string& folder : {mHome.Path() + "/nonexistent", empty}) {
+        SCOPED_TRACE(folder);
+        FlowApp app;
+        EXPECT_THROW(app.Start(folder), ravix::HeadlessProcessExit);
+        EXPECT_EQ(app.Headless().ExitCode(), 1);
+        const auto boxes = app.Headless().MessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].mText.find("No game data in " + folder + ": "), 0u) << boxes[0].mText;
+        EXPECT_NE(boxes[0].mText.find("-changedir=DIR"), std::string::npos) << boxes[0].mText;
+        std::filesystem::current_path(mOldFolder);
+    }
+}
+
 TEST_F(GameFlowTest, ALevelsFileThatCannotBePlayedEndsTheStartNamingLevelAndProblem) {
     struct Case {
         const char* mName;

@@ -801,6 +801,9 @@ std::vector<std::string> SdlPlatform::CommandLineArguments() {
 }
 
 void SdlPlatform::DebugOutput(const std::string& text) {
+    if (!DiagnosticsShown()) {
+        return;
+    }
     std::string line = text;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.pop_back();
