@@ -8,6 +8,8 @@
 #include "graphics/Graphics.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace tarnwick {
 
@@ -17,6 +19,13 @@ const ravix::Color kWhite(255, 255, 255);
 const ravix::Color kBlack(0, 0, 0);
 const ravix::Color kClockSecondsColor(0, 255, 0);
 constexpr const char* kNextGameText = "Click for next game";
+constexpr const char* kNewBestText = "New best!";
+// The gold of the board's own labels ("TIME", "SCORE").
+const ravix::Color kLabelColor(236, 196, 104);
+constexpr int kLevelLabelCentreX = 690;
+constexpr int kLevelLabelBaseline = 100;
+constexpr int kWonTextBaseline = 300;
+constexpr int kWonLineSpacing = 36;
 
 int TextWidth(ravix::Font* font, const std::string& text) {
     return font != nullptr ? font->StringWidth(text) : 0;
@@ -44,8 +53,9 @@ void Board::Draw(ravix::Graphics& g) {
         g.DrawImage(IMAGE_HELP, 0, 0);
     }
     DrawScoreAndClock(g);
+    DrawLevelLabel(g);
     if (mModel->IsAllSolved()) {
-        DrawShadowedText(g, kNextGameText, 400 - TextWidth(FONT_DEFAULT, kNextGameText) / 2, 300);
+        DrawWonLines(g);
     }
     if (mModel->IsPaused() || !mFocused) {
         g.DrawImage(IMAGE_PAUSE, 0, 0);
@@ -58,7 +68,8 @@ void Board::DrawScoreAndClock(ravix::Graphics& g) {
 
     if (mBonusTimer > 0) {
         --mBonusTimer;
-        DrawShadowedText(g, "+" + std::to_string(mBonusValue), mBonusX, mBonusY);
+        const std::string sign = mBonusValue > 0 ? "+" : "";
+        DrawShadowedText(g, sign + std::to_string(mBonusValue), mBonusX, mBonusY);
         --mBonusY;
     }
 
@@ -70,6 +81,32 @@ void Board::DrawScoreAndClock(ravix::Graphics& g) {
     char secondsText[16];
     std::snprintf(secondsText, sizeof secondsText, "%02d", seconds);
     DrawText(g, FONT_MICRO, kClockSecondsColor, secondsText, 95, 73);
+}
+
+std::string Board::LevelText(int levelIndex, PlayMode mode) {
+    // The fonts hold ASCII only: a plain dash separates level and difficulty.
+    return std::to_string(levelIndex + 1) + " - " + ModeName(mode);
+}
+
+void Board::DrawLevelLabel(ravix::Graphics& g) {
+    // Under the game's name, right of the score: above the largest grid, clear of the buttons.
+    const std::string text = "Level " + LevelText(mModel->LevelIndex(), mModel->Mode());
+    DrawText(g, FONT_SMALL, kLabelColor, text, kLevelLabelCentreX - TextWidth(FONT_SMALL, text) / 2,
+             kLevelLabelBaseline);
+}
+
+void Board::DrawWonLines(ravix::Graphics& g) {
+    const std::string next =
+        "Next: level " + LevelText(mModel->NextLevelIndex(), mModel->NextMode());
+    std::vector<std::string> lines = {kNextGameText, next};
+    if (mModel->IsNewBest()) {
+        lines.push_back(kNewBestText);
+    }
+    int baseline = kWonTextBaseline;
+    for (const std::string& line : lines) {
+        DrawShadowedText(g, line, 400 - TextWidth(FONT_DEFAULT, line) / 2, baseline);
+        baseline += kWonLineSpacing;
+    }
 }
 
 void Board::DrawShadowedText(ravix::Graphics& g, const std::string& text, int x, int y) {

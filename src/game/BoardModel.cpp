@@ -196,14 +196,17 @@ void BoardModel::Clear() {
     mLevel.reset();
 }
 
+int BoardModel::NextLevelIndex() const {
+    return mLevelIndex >= mLevel->GetMaxLevel() ? 0 : mLevelIndex + 1;
+}
+
+PlayMode BoardModel::NextMode() const {
+    return mMode == PlayMode::Beginner ? PlayMode::Easy : mMode;
+}
+
 void BoardModel::NextGame() {
-    if (mMode == PlayMode::Beginner) {
-        mMode = PlayMode::Easy;
-    }
-    mLevelIndex += 1;
-    if (mLevelIndex > mLevel->GetMaxLevel()) {
-        mLevelIndex = 0;
-    }
+    mMode = NextMode();
+    mLevelIndex = NextLevelIndex();
     Clear();
     StartGame();
 }
@@ -306,15 +309,17 @@ void BoardModel::JudgeTriple(Card& a, Card& b, Card& c, const Card* lastClicked,
         c.MarkSolved();
         result.mJudgement = Judgement::Scored;
         result.mPoints = points;
-        if (lastClicked != nullptr) {
-            result.mShowBonus = true;
-            result.mBonusX = static_cast<int>(lastClicked->mX);
-            result.mBonusY = static_cast<int>(lastClicked->mY);
-        }
         mIdleTimer = kIdleHintDelay;
     } else {
         AddPoints(-kFailPenalty);
         result.mJudgement = Judgement::Failed;
+        result.mPoints = -kFailPenalty;
+    }
+    // The "+N" or "-3" rises from the card clicked in this event.
+    if (lastClicked != nullptr) {
+        result.mShowBonus = true;
+        result.mBonusX = static_cast<int>(lastClicked->mX);
+        result.mBonusY = static_cast<int>(lastClicked->mY);
     }
     mResultDelay = kResultDelay;
 }

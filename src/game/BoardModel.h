@@ -52,8 +52,9 @@ public:
         // Picks that turned a card as the first or second of a triple (each plays a click).
         int mTurned = 0;
         Judgement mJudgement = Judgement::None;
+        // What the triple changed the score by: +N scored, -3 failed.
         int mPoints = 0;
-        // Where the "+N" of a scored triple rises from: the card clicked in this event.
+        // Where the "+N" or "-3" rises from: the card clicked in this event.
         bool mShowBonus = false;
         int mBonusX = 0;
         int mBonusY = 0;
@@ -105,6 +106,9 @@ public:
     void CloseHelp() { mShowHelp = false; }
     // The next level (after the last one, level 0); a beginner continues as easy.
     void NextGame();
+    // The level and mode NextGame will play.
+    [[nodiscard]] int NextLevelIndex() const;
+    [[nodiscard]] PlayMode NextMode() const;
     // Ends the game and starts one on the level (a saved game, if there is one, is resumed).
     void RestartAt(int levelIndex);
 
