@@ -183,11 +183,12 @@ void GameApp::ReportSaveFailure(const SaveFailure& failure) {
         return;
     }
     mSaveFailureReported = true;
-    const std::string text =
-        "Tarnwick could not save your game in " + failure.mFolder + ": " + failure.mReason;
-    std::fprintf(stderr, "tarnwick: %s\n", text.c_str());
-    ShowSystemMessageBox(text, "Game Not Saved",
-                         ravix::kMessageBoxOk | ravix::kMessageBoxIconWarning);
+    const std::string where = "Tarnwick could not save your game in " + failure.mFolder + ":";
+    std::fprintf(stderr, "tarnwick: %s %s\n", where.c_str(), failure.mReason.c_str());
+    // Some system boxes do not wrap: the lines are broken here.
+    ShowSystemMessageBox(where + "\n" + failure.mReason +
+                             ".\nYou can play on, but what you play now is not kept.",
+                         "Game Not Saved", ravix::kMessageBoxOk | ravix::kMessageBoxIconWarning);
 }
 
 void GameApp::HandleCommandLineOption(const std::string& name, const std::string& value) {

@@ -159,9 +159,10 @@ void TitleScreen::PlayFromSavedGame() {
 
 void TitleScreen::SetAsideUnusableSave() {
     const std::string kept = SetAsideSavedGame();
-    const std::string where = kept.empty() ? "could not be kept" : "is kept as " + kept;
-    mApp->ShowSystemMessageBox("Your saved game could not be read, so it was set aside: it " + where +
-                                   ". Choose a difficulty for a new game.",
+    const std::string where = kept.empty() ? "It could not be kept." : "It is kept as " + kept + ".";
+    // Some system boxes do not wrap: the lines are broken here.
+    mApp->ShowSystemMessageBox("Your saved game could not be read, so it was set aside.\n" + where +
+                                   "\nChoose a difficulty for a new game.",
                                "Saved Game Not Used",
                                ravix::kMessageBoxOk | ravix::kMessageBoxIconWarning);
 }
