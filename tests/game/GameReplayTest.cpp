@@ -91,6 +91,21 @@ TEST_F(GameReplayTest, AHeadlessReplayLeavesTheSavedGameAndTopScoresOfTheRecordi
     EXPECT_EQ(ReadTextFile(SaveFile("topscores")), topScores);
 }
 
+TEST_F(GameReplayTest, AReplayThatCannotSaveWarnsOnStderrAndStillSucceeds) {
+    RecordGame();
+    std::filesystem::remove_all(mHome.Data() + "/Tarnwick/Save");
+    ravix::testing::WriteTextFile(mHome.Data() + "/Tarnwick/Save", "in the way");
+    std::string errors;
+    EXPECT_EQ(RunProgram("-play -demofile=" + DemoPath() + " -headless -changedir=" + mData.Path(),
+                         errors),
+              0)
+        << errors;
+    EXPECT_NE(errors.find("Tarnwick could not save your game in " + mHome.Data() +
+                          "/Tarnwick/Save/:"),
+              std::string::npos)
+        << errors;
+}
+
 TEST_F(GameReplayTest, ADemoThatCannotBeReplayedEndsWithAMessage) {
     struct Case {
         const char* mName;
