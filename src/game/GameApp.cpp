@@ -11,7 +11,6 @@
 #include "resources/ResourceManager.h"
 #include "widgets/WidgetManager.h"
 
-#include <cstdio>
 #include <filesystem>
 
 namespace tarnwick {
@@ -183,10 +182,10 @@ void GameApp::ReportSaveFailure(const SaveFailure& failure) {
         return;
     }
     mSaveFailureReported = true;
-    const std::string where = "Tarnwick could not save your game in " + failure.mFolder + ":";
-    std::fprintf(stderr, "tarnwick: %s %s\n", where.c_str(), failure.mReason.c_str());
-    // Some system boxes do not wrap: the lines are broken here.
-    ShowSystemMessageBox(where + "\n" + failure.mReason +
+    // The platform prints a warning box on the standard error stream too. Some system boxes do
+    // not wrap: the lines are broken here.
+    ShowSystemMessageBox("Tarnwick could not save your game in\n" + failure.mFolder + ": " +
+                             failure.mReason +
                              ".\nYou can play on, but what you play now is not kept.",
                          "Game Not Saved", ravix::kMessageBoxOk | ravix::kMessageBoxIconWarning);
 }

@@ -221,7 +221,7 @@ TEST_F(GameFlowTest, AFolderThatTakesNoSaveWarnsOnceAndTheGameGoesOn) {
     ASSERT_NE(app.mTitleScreen, nullptr);
     const auto boxes = app.Headless().MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].mText.find("Tarnwick could not save your game in " + SaveFolder() + ":\n"),
+    EXPECT_EQ(boxes[0].mText.find("Tarnwick could not save your game in\n" + SaveFolder() + ": "),
               0u)
         << boxes[0].mText;
     EXPECT_EQ(boxes[0].mFlags & 0xF0, ravix::kMessageBoxIconWarning);

@@ -100,7 +100,7 @@ TEST_F(GameReplayTest, AReplayThatCannotSaveWarnsOnStderrAndStillSucceeds) {
                          errors),
               0)
         << errors;
-    EXPECT_NE(errors.find("Tarnwick could not save your game in " + mHome.Data() +
+    EXPECT_NE(errors.find("Tarnwick could not save your game in\n" + mHome.Data() +
                           "/Tarnwick/Save/:"),
               std::string::npos)
         << errors;
