@@ -41,6 +41,7 @@ std::vector<HelpEntry> FrameworkOptionHelp() {
         {"-crash", "raise a test fault to try the crash report"},
         {"-screensaver", "screen-saver mode: errors are logged, not shown"},
         {"-changedir=DIR", "read the game's data from DIR"},
+        {"-verbose", "print diagnostics on stderr: display sizes, loading time, frame statistics"},
     };
 }
 

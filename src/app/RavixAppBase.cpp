@@ -219,6 +219,15 @@ int RavixAppBase::ShowMessageBox(const std::string& text, const std::string& cap
     if (CanShowMessageDialog(flags)) {
         return ShowMessageDialog(text, caption, flags);
     }
+    return ShowSystemMessageBox(text, caption, flags);
+}
+
+int RavixAppBase::ShowSystemMessageBox(const std::string& text, const std::string& caption,
+                                       int flags) {
+    if (mScreenSaverMode) {
+        LogScreenSaverError(text);
+        return kMessageBoxResultOk;
+    }
     ModalPopupScope popup(*this);
     return mPlatform->ShowMessageBox(text, caption, flags);
 }

@@ -153,6 +153,10 @@ public:
     // on the loading thread), the box is shown by the main thread at its next frame or when
     // loading completes, and the call returns OK at once.
     int ShowMessageBox(const std::string& text, const std::string& caption, int flags) override;
+    // A box of the system (main thread only), never the in-game dialog: it takes no part in the
+    // game's recorded input, so a replay runs the same whether or not the recording met it,
+    // and a headless replay prints it instead of waiting for a click.
+    int ShowSystemMessageBox(const std::string& text, const std::string& caption, int flags);
     virtual void ShowFatalError(const std::string& text);
     virtual void LogScreenSaverError(const std::string& text);
     virtual void OnWebPageFailed(const std::string& url);

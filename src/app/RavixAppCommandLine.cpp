@@ -125,6 +125,8 @@ void RavixAppBase::HandleCommandLineOption(const std::string& name, const std::s
         mScreenSaverMode = true;
     } else if (name == "-changedir") {
         mStartFolder = value;
+    } else if (name == "-verbose") {
+        mPlatform->SetDiagnosticsShown(true);
     } else {
         ShowFatalError(GetString("INVALID_COMMANDLINE_PARAM", "Invalid command line parameter: ") +
                        name);

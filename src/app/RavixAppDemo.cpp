@@ -2,6 +2,7 @@
 
 #include "widgets/WidgetManager.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace ravix {
@@ -11,7 +12,8 @@ namespace ravix {
 
 void RavixAppBase::WriteDemoFile() {
     if (!mDemo.WriteDemoFile(mStartTick, mVersionText)) {
-        mPlatform->DebugOutput("Demo not written: " + mDemo.Path());
+        // An error, not a diagnostic: it is printed whether or not diagnostics are shown.
+        std::fprintf(stderr, "Demo not written: %s\n", mDemo.Path().c_str());
     }
 }
 

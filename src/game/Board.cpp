@@ -18,10 +18,7 @@
 
 namespace tarnwick {
 
-namespace {
-
-// What the rules need of the card pictures loaded now.
-CardPictureCells CurrentCardPictures() {
+CardPictureCells Board::CurrentCardPictures() {
     CardPictureCells cells;
     if (IMAGE_TILES != nullptr) {
         cells.mCellWidth = static_cast<float>(IMAGE_TILES->GetCellWidth());
@@ -35,6 +32,8 @@ CardPictureCells CurrentCardPictures() {
     }
     return cells;
 }
+
+namespace {
 
 // The cursor's step for an arrow key; none for other keys.
 std::optional<std::pair<int, int>> ArrowStep(int key) {
@@ -183,6 +182,13 @@ void Board::Update() {
     }
     if (mModel->Update(mMouseX, mMouseY)) {
         mApp->PlayEffect(SOUND_GAME_END);
+        ReportSaveFailure();
+    }
+}
+
+void Board::ReportSaveFailure() {
+    if (std::optional<SaveFailure> failure = mModel->TakeSaveFailure()) {
+        mApp->ReportSaveFailure(*failure);
     }
 }
 
@@ -298,11 +304,8 @@ void Board::OnButtonClick(int id) {
             mModel->CloseHelp();
             break;
         }
-        // A won game has ended: its saved game is deleted and its score recorded, so it is not
-        // saved again for a resume that would only record it a second time.
-        if (!mModel->IsGameEnded()) {
-            (void)mModel->SaveGame();
-        }
+        (void)mModel->SaveOnLeaving();
+        ReportSaveFailure();
         ReturnToTitle();
         break;
     case kOptionsButton:

@@ -39,11 +39,14 @@ public:
     static constexpr int kBonusFrames = 100;
 
     Board(GameApp* app, PlayMode mode);
+    // What the rules need of the card pictures loaded now.
+    [[nodiscard]] static CardPictureCells CurrentCardPictures();
     ~Board() override;
 
     [[nodiscard]] BoardModel& Model() { return *mModel; }
     [[nodiscard]] const BoardModel& Model() const { return *mModel; }
-    // Shows "+points" rising from (x, y) for the next kBonusFrames frames.
+    // Shows the points ("+N", or "-3" for a failed triple) rising from (x, y) for the next
+    // kBonusFrames frames.
     void ShowBonus(int points, int x, int y);
 
     void OnAttached(ravix::WidgetManager* manager) override;
@@ -87,10 +90,19 @@ private:
     void LeaveEmptyLevel();
     // The pointer as the widget manager last saw it, for a game that starts.
     void TakePointerPosition();
+    // Warns the player (once per run) when the model failed to save the game or the scores.
+    void ReportSaveFailure();
     // The sounds of a click's picks: a click for the first and second, then the judgement.
     void PlayPickSounds(const BoardModel::PickResult& pick);
     void DrawShadowedText(ravix::Graphics& g, const std::string& text, int x, int y);
     void DrawScoreAndClock(ravix::Graphics& g);
+    // "Level 3 - Normal" under the game's name.
+    void DrawLevelLabel(ravix::Graphics& g);
+    // A won game: "Click for next game", the next level and difficulty, and "New best!" when the
+    // game entered the top scores.
+    void DrawWonLines(ravix::Graphics& g);
+    // "3 - Normal" for level index 2 played normal.
+    static std::string LevelText(int levelIndex, PlayMode mode);
 
     GameApp* mApp = nullptr;
     // The draw queue the level and the cards queue themselves on.

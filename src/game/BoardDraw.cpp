@@ -9,6 +9,8 @@
 #include "graphics/Image.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace tarnwick {
 
@@ -26,6 +28,13 @@ constexpr const char* kKeysLines[] = {
     "Esc pause, F1 help, F11 full screen, M mute, Ctrl+Q quit"};
 constexpr int kKeysBaseline = 578;
 constexpr int kKeysLineStep = 14;
+constexpr const char* kNewBestText = "New best!";
+// The gold of the board's own labels ("TIME", "SCORE").
+const ravix::Color kLabelColor(236, 196, 104);
+constexpr int kLevelLabelCentreX = 690;
+constexpr int kLevelLabelBaseline = 100;
+constexpr int kWonTextBaseline = 300;
+constexpr int kWonLineSpacing = 36;
 
 int TextWidth(ravix::Font* font, const std::string& text) {
     return font != nullptr ? font->StringWidth(text) : 0;
@@ -55,8 +64,9 @@ void Board::Draw(ravix::Graphics& g) {
         DrawKeysLines(g);
     }
     DrawScoreAndClock(g);
+    DrawLevelLabel(g);
     if (mModel->IsAllSolved()) {
-        DrawShadowedText(g, kNextGameText, 400 - TextWidth(FONT_DEFAULT, kNextGameText) / 2, 300);
+        DrawWonLines(g);
     }
     if (mModel->IsPaused() || !HasGameFocus()) {
         g.DrawImage(IMAGE_PAUSE, 0, 0);
@@ -101,7 +111,8 @@ void Board::DrawScoreAndClock(ravix::Graphics& g) {
 
     if (mBonusTimer > 0) {
         --mBonusTimer;
-        DrawShadowedText(g, "+" + std::to_string(mBonusValue), mBonusX, mBonusY);
+        const std::string sign = mBonusValue > 0 ? "+" : "";
+        DrawShadowedText(g, sign + std::to_string(mBonusValue), mBonusX, mBonusY);
         --mBonusY;
     }
 
@@ -113,6 +124,32 @@ void Board::DrawScoreAndClock(ravix::Graphics& g) {
     char secondsText[16];
     std::snprintf(secondsText, sizeof secondsText, "%02d", seconds);
     DrawText(g, FONT_MICRO, kClockSecondsColor, secondsText, 95, 73);
+}
+
+std::string Board::LevelText(int levelIndex, PlayMode mode) {
+    // The fonts hold ASCII only: a plain dash separates level and difficulty.
+    return std::to_string(levelIndex + 1) + " - " + ModeName(mode);
+}
+
+void Board::DrawLevelLabel(ravix::Graphics& g) {
+    // Under the game's name, right of the score: above the largest grid, clear of the buttons.
+    const std::string text = "Level " + LevelText(mModel->LevelIndex(), mModel->Mode());
+    DrawText(g, FONT_SMALL, kLabelColor, text, kLevelLabelCentreX - TextWidth(FONT_SMALL, text) / 2,
+             kLevelLabelBaseline);
+}
+
+void Board::DrawWonLines(ravix::Graphics& g) {
+    const std::string next =
+        "Next: level " + LevelText(mModel->NextLevelIndex(), mModel->NextMode());
+    std::vector<std::string> lines = {kNextGameText, next};
+    if (mModel->IsNewBest()) {
+        lines.push_back(kNewBestText);
+    }
+    int baseline = kWonTextBaseline;
+    for (const std::string& line : lines) {
+        DrawShadowedText(g, line, 400 - TextWidth(FONT_DEFAULT, line) / 2, baseline);
+        baseline += kWonLineSpacing;
+    }
 }
 
 void Board::DrawShadowedText(ravix::Graphics& g, const std::string& text, int x, int y) {

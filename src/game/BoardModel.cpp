@@ -6,6 +6,7 @@
 #include "game/Level.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace tarnwick {
@@ -63,6 +64,70 @@ bool FitsLevelAndPictures(const SavedCard& card, const Level& level,
            card.mSymbol < pictures.mSymbolCells;
 }
 
+// Where a level deals its cards: the scale of every card and the centre of each grid cell,
+// computed in single precision as the deal always has.
+struct DealGeometry {
+    int mColumns = 0;
+    float mScale = 1.0f;
+    float mStepX = 0.0f;
+    float mStepY = 0.0f;
+    float mOriginX = 10.0f;
+    float mOriginY = 10.0f;
+
+    float CentreX(long long index) const {
+        return mOriginX + static_cast<float>(index % mColumns) * mStepX + mStepX / 2.0f;
+    }
+    float CentreY(long long index) const {
+        return mOriginY + static_cast<float>(index / mColumns) * mStepY + mStepY / 2.0f;
+    }
+};
+
+// The grid centred in the 780 x 590 area inside a 10-pixel margin, shrunk to fit (never
+// enlarged). Requires a level of at least one column and row.
+DealGeometry GeometryOf(const Level& level, const CardPictureCells& pictures) {
+    DealGeometry geometry;
+    const int columns = level.GetCols();
+    const int rows = level.GetRows();
+    const float w = pictures.mCellWidth;
+    const float h = pictures.mCellHeight;
+    const float sx = (780.0f / columns) / w;
+    const float sy = (590.0f / rows) / h;
+    geometry.mColumns = columns;
+    geometry.mScale = std::min({1.0f, sx, sy});
+    geometry.mStepX = w * geometry.mScale;
+    geometry.mStepY = h * geometry.mScale;
+    if (columns * geometry.mStepX < 780.0f) {
+        geometry.mOriginX = (780.0f - columns * geometry.mStepX) / 2.0f + 10.0f;
+    }
+    if (rows * geometry.mStepY < 590.0f) {
+        geometry.mOriginY = (590.0f - rows * geometry.mStepY) / 2.0f + 10.0f;
+    }
+    return geometry;
+}
+
+// The saved file keeps 6 significant digits: a card within this of its place is on it.
+constexpr float kPlaceTolerance = 0.01f;
+constexpr float kScaleTolerance = 1e-5f;
+
+// Every card lies where the level deals the card of its index, at the level's scale: cards
+// moved by hand could not be reached or would cover one another.
+bool LiesOnDealtPlaces(const SavedGame& game, const Level& level,
+                       const CardPictureCells& pictures) {
+    const DealGeometry geometry = GeometryOf(level, pictures);
+    if (std::fabs(game.mCardScale - geometry.mScale) > kScaleTolerance) {
+        return false;
+    }
+    for (size_t k = 0; k < game.mCards.size(); ++k) {
+        const SavedCard& card = game.mCards[k];
+        const auto index = static_cast<long long>(k);
+        if (std::fabs(card.mX - geometry.CentreX(index)) > kPlaceTolerance ||
+            std::fabs(card.mY - geometry.CentreY(index)) > kPlaceTolerance) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 BoardModel::BoardModel(Renderer* renderer, PlayMode mode, const CardPictureCells& pictures)
@@ -111,6 +176,7 @@ void BoardModel::StartGame() {
     mCardScale = 1.0f;
     mAllSolved = false;
     mGameEnded = false;
+    mNewBest = false;
     mResultDelay = 0;
     mScore = kStartScore;
     mPendingScore = 0;
@@ -130,14 +196,17 @@ void BoardModel::Clear() {
     mLevel.reset();
 }
 
+int BoardModel::NextLevelIndex() const {
+    return mLevelIndex >= mLevel->GetMaxLevel() ? 0 : mLevelIndex + 1;
+}
+
+PlayMode BoardModel::NextMode() const {
+    return mMode == PlayMode::Beginner ? PlayMode::Easy : mMode;
+}
+
 void BoardModel::NextGame() {
-    if (mMode == PlayMode::Beginner) {
-        mMode = PlayMode::Easy;
-    }
-    mLevelIndex += 1;
-    if (mLevelIndex > mLevel->GetMaxLevel()) {
-        mLevelIndex = 0;
-    }
+    mMode = NextMode();
+    mLevelIndex = NextLevelIndex();
     Clear();
     StartGame();
 }
@@ -155,30 +224,15 @@ void BoardModel::Deal() {
 
     const int columns = mLevel->GetCols();
     const int rows = mLevel->GetRows();
-    const float w = mPictures.mCellWidth;
-    const float h = mPictures.mCellHeight;
-    const float sx = (780.0f / columns) / w;
-    const float sy = (590.0f / rows) / h;
-    const float scale = std::min({1.0f, sx, sy});
-    mCardScale = scale;
-    const float stepX = w * scale;
-    const float stepY = h * scale;
-    float originX = 10.0f;
-    float originY = 10.0f;
-    if (columns * stepX < 780.0f) {
-        originX = (780.0f - columns * stepX) / 2.0f + 10.0f;
-    }
-    if (rows * stepY < 590.0f) {
-        originY = (590.0f - rows * stepY) / 2.0f + 10.0f;
-    }
+    const DealGeometry geometry = GeometryOf(*mLevel, mPictures);
+    mCardScale = geometry.mScale;
 
     const bool beginner = mMode == PlayMode::Beginner;
     long long dealt = 0;
     for (int r = 0; r < rows && dealt < count; ++r) {
         for (int k = 0; k < columns && dealt < count; ++k) {
-            const float x = originX + k * stepX + stepX / 2.0f;
-            const float y = originY + r * stepY + stepY / 2.0f;
-            auto card = std::make_unique<Card>(mRenderer, x, y, mCardScale);
+            auto card = std::make_unique<Card>(mRenderer, geometry.CentreX(dealt),
+                                               geometry.CentreY(dealt), mCardScale);
             const size_t i = static_cast<size_t>(ravix::gRandom.Next()) % deck.size();
             const Face face = deck[i];
             deck.erase(deck.begin() + static_cast<std::ptrdiff_t>(i));
@@ -249,21 +303,23 @@ void BoardModel::JudgeTriple(Card& a, Card& b, Card& c, const Card* lastClicked,
     const int points = ScoreTriple(a, b, c);
     const bool allSolved = a.mSolved && b.mSolved && c.mSolved;
     if (points > 0 && !allSolved) {
-        mPendingScore += points;
+        AddPoints(points);
         a.MarkSolved();
         b.MarkSolved();
         c.MarkSolved();
         result.mJudgement = Judgement::Scored;
         result.mPoints = points;
-        if (lastClicked != nullptr) {
-            result.mShowBonus = true;
-            result.mBonusX = static_cast<int>(lastClicked->mX);
-            result.mBonusY = static_cast<int>(lastClicked->mY);
-        }
         mIdleTimer = kIdleHintDelay;
     } else {
-        mPendingScore -= kFailPenalty;
+        AddPoints(-kFailPenalty);
         result.mJudgement = Judgement::Failed;
+        result.mPoints = -kFailPenalty;
+    }
+    // The "+N" or "-3" rises from the card clicked in this event.
+    if (lastClicked != nullptr) {
+        result.mShowBonus = true;
+        result.mBonusX = static_cast<int>(lastClicked->mX);
+        result.mBonusY = static_cast<int>(lastClicked->mY);
     }
     mResultDelay = kResultDelay;
 }
@@ -285,7 +341,8 @@ bool BoardModel::Update(int pointerX, int pointerY) {
     }
     mLevel->Update();
     CountOnePoint();
-    if (!mAllSolved) {
+    // The clock stops at its limit rather than wrap after a year of play.
+    if (!mAllSolved && mTicks < kMaxTicks) {
         mTicks += 1;
     }
     if (mMode == PlayMode::Beginner) {
@@ -330,7 +387,20 @@ void BoardModel::EndGame() {
         card->SetDelay(ravix::gRandom.Next() % 50);
         card->StartVanish();
     }
-    RecordTopScore(mTicks / 100, mScore + mPendingScore);
+    const TopScoreOutcome outcome = RecordTopScore(mTicks / 100, mScore + mPendingScore);
+    mNewBest = outcome.mEnteredRecords;
+    if (outcome.mFailure) {
+        mSaveFailure = outcome.mFailure;
+    }
+}
+
+void BoardModel::AddPoints(int points) {
+    // The target (score with pending points) saturates at the limits, so that neither it nor
+    // the score counting towards it can overflow however long the game is played.
+    const long long target =
+        std::clamp(static_cast<long long>(mScore) + mPendingScore + points,
+                   static_cast<long long>(-kScoreLimit), static_cast<long long>(kScoreLimit));
+    mPendingScore = static_cast<int>(target - mScore);
 }
 
 void BoardModel::CountOnePoint() {
@@ -424,32 +494,81 @@ SavedGame BoardModel::State() const {
     return game;
 }
 
-bool BoardModel::SaveGame() const {
-    return WriteSavedGame(FormatSavedGame(State()));
+bool BoardModel::SaveGame() {
+    if (std::optional<SaveFailure> failure = WriteSavedGame(FormatSavedGame(State()))) {
+        mSaveFailure = std::move(failure);
+        return false;
+    }
+    return true;
+}
+
+bool BoardModel::SaveOnLeaving() {
+    if (mGameEnded) {
+        NextGame();
+    }
+    return SaveGame();
+}
+
+BoardModel::SavedGameState BoardModel::InspectSavedGame(const CardPictureCells& pictures) {
+    bool found = false;
+    if (ReadUsableSavedGame(pictures, found)) {
+        return SavedGameState::Usable;
+    }
+    return found ? SavedGameState::Unusable : SavedGameState::None;
+}
+
+bool BoardModel::SavedGameExists(const CardPictureCells& pictures) {
+    return InspectSavedGame(pictures) == SavedGameState::Usable;
+}
+
+std::optional<SavedGame> BoardModel::ReadUsableSavedGame(const CardPictureCells& pictures,
+                                                         bool& found) {
+    std::string contents;
+    const ravix::WholeFileResult read =
+        ravix::ReadWholeFile(SavedGamePath(), kMaxSavedGameBytes, contents);
+    found = read != ravix::WholeFileResult::kMissing || SavedGameFileExists();
+    if (read != ravix::WholeFileResult::kRead) {
+        return std::nullopt;
+    }
+    std::optional<SavedGame> game = ParseSavedGame(contents, kMaxCards);
+    if (!game) {
+        return std::nullopt;
+    }
+    const std::unique_ptr<Level> level = LevelFitting(*game, pictures, nullptr);
+    if (level == nullptr || !LiesOnDealtPlaces(*game, *level, pictures)) {
+        return std::nullopt;
+    }
+    return game;
 }
 
 bool BoardModel::LoadSavedGame() {
-    std::string contents;
-    if (ravix::ReadWholeFile(SavedGamePath(), kMaxSavedGameBytes, contents) !=
-        ravix::WholeFileResult::kRead) {
-        return false;
-    }
-    const std::optional<SavedGame> game = ParseSavedGame(contents, kMaxCards);
+    bool found = false;
+    const std::optional<SavedGame> game = ReadUsableSavedGame(mPictures, found);
     return game && Restore(*game);
 }
 
-bool BoardModel::Restore(const SavedGame& game) {
-    if (!IsPlayableSavedGame(game) || game.mCards.empty() ||
-        game.mLevelIndex > mLevel->GetMaxLevel()) {
-        return false;
+std::unique_ptr<Level> BoardModel::LevelFitting(const SavedGame& game,
+                                                const CardPictureCells& pictures,
+                                                Renderer* renderer) {
+    if (!IsPlayableSavedGame(game) || game.mCards.empty()) {
+        return nullptr;
     }
     // The game must be one its level deals: as many cards, with the level's values.
-    auto level = std::make_unique<Level>(mRenderer);
+    auto level = std::make_unique<Level>(renderer);
     level->Load(game.mLevelIndex);
-    if (static_cast<long long>(game.mCards.size()) != DealtCardCount(*level) ||
+    if (game.mLevelIndex > level->GetMaxLevel() ||
+        static_cast<long long>(game.mCards.size()) != DealtCardCount(*level) ||
         !std::all_of(game.mCards.begin(), game.mCards.end(), [&](const SavedCard& card) {
-            return FitsLevelAndPictures(card, *level, mPictures);
+            return FitsLevelAndPictures(card, *level, pictures);
         })) {
+        return nullptr;
+    }
+    return level;
+}
+
+bool BoardModel::Restore(const SavedGame& game) {
+    std::unique_ptr<Level> level = LevelFitting(game, mPictures, mRenderer);
+    if (level == nullptr) {
         return false;
     }
 

@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace tarnwick {
 
@@ -51,8 +52,9 @@ public:
         // Picks that turned a card as the first or second of a triple (each plays a click).
         int mTurned = 0;
         Judgement mJudgement = Judgement::None;
+        // What the triple changed the score by: +N scored, -3 failed.
         int mPoints = 0;
-        // Where the "+N" of a scored triple rises from: the card clicked in this event.
+        // Where the "+N" or "-3" rises from: the card clicked in this event.
         bool mShowBonus = false;
         int mBonusX = 0;
         int mBonusY = 0;
@@ -81,6 +83,14 @@ public:
     // when it has no cards or is too large to deal.
     [[nodiscard]] static long long DealtCardCount(const Level& level);
 
+    // What the saved-game file holds for a board that starts.
+    enum class SavedGameState { None, Usable, Unusable };
+    // Checks the saved-game file as a resumed board would take it: None without a file,
+    // Unusable for a file the board refuses. Reads the file and the levels file once each.
+    [[nodiscard]] static SavedGameState InspectSavedGame(const CardPictureCells& pictures);
+    // There is a saved game a board would resume.
+    [[nodiscard]] static bool SavedGameExists(const CardPictureCells& pictures);
+
     // A release of a mouse button over the board: resumes a paused game, starts the next game
     // after a won one, closes the help picture, or (the left button) picks the cards under the
     // pointer and judges a third pick.
@@ -99,6 +109,9 @@ public:
     void CloseHelp() { mShowHelp = false; }
     // The next level (after the last one, level 0); a beginner continues as easy.
     void NextGame();
+    // The level and mode NextGame will play.
+    [[nodiscard]] int NextLevelIndex() const;
+    [[nodiscard]] PlayMode NextMode() const;
     // Ends the game and starts one on the level (a saved game, if there is one, is resumed).
     void RestartAt(int levelIndex);
 
@@ -109,8 +122,19 @@ public:
     // the last, a number of cards other than the level deals, or a face the level or the
     // pictures lack.
     bool Restore(const SavedGame& game);
-    // Writes State() to the saved-game file (through a temporary file); false when it fails.
-    bool SaveGame() const;
+    // Writes State() to the saved-game file (through a temporary file); false when it fails
+    // (TakeSaveFailure then tells why).
+    bool SaveGame();
+    // The player leaves the board (menu or closing the program): a won game gives way to the
+    // next one, as the click for the next game would start it, so that the progress is kept;
+    // then the game is saved. False when the save fails.
+    bool SaveOnLeaving();
+
+    // Why the last write of the saved game or the top scores failed, once: the view tells the
+    // player.
+    [[nodiscard]] std::optional<SaveFailure> TakeSaveFailure() { return std::exchange(mSaveFailure, {}); }
+    // The won game entered the top scores.
+    [[nodiscard]] bool IsNewBest() const { return mNewBest; }
 
     [[nodiscard]] PlayMode Mode() const { return mMode; }
     [[nodiscard]] int Score() const { return mScore; }
@@ -141,12 +165,24 @@ private:
     void Clear();
     void Deal();
     bool LoadSavedGame();
+    // The saved-game file's game when a board can continue it: values a game can reach, cards
+    // on the places the level deals, and what Restore requires. Found tells whether a file was
+    // there.
+    static std::optional<SavedGame> ReadUsableSavedGame(const CardPictureCells& pictures,
+                                                        bool& found);
+    // The level the game plays, loaded on renderer, when the game fits that level and the
+    // pictures (the checks of Restore); else null.
+    static std::unique_ptr<Level> LevelFitting(const SavedGame& game,
+                                               const CardPictureCells& pictures,
+                                               Renderer* renderer);
     void PickCards(PickResult& result);
     void JudgeTriple(Card& a, Card& b, Card& c, const Card* lastClicked, PickResult& result);
     void TurnBackFailedPicks();
     // Runs the pointer's hit test over the cards and recomputes mAllSolved.
     void FindHoverAndSolved(int pointerX, int pointerY);
     void EndGame();
+    // Adds points (negative for a penalty) to the pending points.
+    void AddPoints(int points);
     void CountOnePoint();
     void RunHints();
     void ShowHint();
@@ -169,6 +205,8 @@ private:
     bool mShowHelp = false;
     bool mHintActive = false;
     bool mPaused = false;
+    bool mNewBest = false;
+    std::optional<SaveFailure> mSaveFailure;
 };
 
 } // namespace tarnwick

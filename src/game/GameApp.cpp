@@ -1,15 +1,19 @@
 #include "game/GameApp.h"
 
+#include "app/DataLocation.h"
 #include "game/Board.h"
 #include "game/GameResources.h"
 #include "game/Level.h"
 #include "game/LevelsFile.h"
 #include "game/OptionsDialog.h"
+#include "game/SaveFiles.h"
 #include "game/TitleScreen.h"
 #include "game/TopScoresScreen.h"
 #include "platform/KeyCodes.h"
 #include "resources/ResourceManager.h"
 #include "widgets/WidgetManager.h"
+
+#include <filesystem>
 
 namespace tarnwick {
 
@@ -58,6 +62,7 @@ void GameApp::Initialize() {
         // As fast as the machine allows, to the end of the recording.
         Demo().Controls().mRunToEnd = true;
     }
+    CheckDataFolder();
     CheckLevelsFile();
     LoadResourceManifest();
     if (!mResources->LoadResourceGroup("Init") || !ExtractInitResources(*mResources) ||
@@ -73,6 +78,22 @@ void GameApp::FailStart(const std::string& text) {
     mLoadingFailed = true;
     ShowFatalError(text);
     QuitProcess(1);
+}
+
+void GameApp::CheckDataFolder() {
+    const std::string folder =
+        mStartFolder.empty() ? std::filesystem::current_path().string() : mStartFolder;
+    std::error_code error;
+    std::string reason;
+    if (!std::filesystem::is_directory(folder, error)) {
+        reason = "there is no such folder";
+    } else if (!ravix::HoldsGameData(folder)) {
+        reason = "it holds neither main.pak nor properties/resources.xml";
+    } else {
+        return;
+    }
+    FailStart("No game data in " + folder + ": " + reason +
+              ".\nName the folder that holds the game's data with -changedir=DIR.");
 }
 
 void GameApp::CheckLevelsFile() {
@@ -167,6 +188,19 @@ void GameApp::CloseTopScores() {
     }
 }
 
+void GameApp::ReportSaveFailure(const SaveFailure& failure) {
+    if (mSaveFailureReported) {
+        return;
+    }
+    mSaveFailureReported = true;
+    // The platform prints a warning box on the standard error stream too. Some system boxes do
+    // not wrap: the lines are broken here.
+    ShowSystemMessageBox("Tarnwick could not save your game in\n" + failure.mFolder + ": " +
+                             failure.mReason +
+                             ".\nYou can play on, but what you play now is not kept.",
+                         "Game Not Saved", ravix::kMessageBoxOk | ravix::kMessageBoxIconWarning);
+}
+
 void GameApp::HandleCommandLineOption(const std::string& name, const std::string& value) {
     if (name == "-headless") {
         // The program entry chose the headless platform; here the run ends with the demo.
@@ -178,9 +212,9 @@ void GameApp::HandleCommandLineOption(const std::string& name, const std::string
 
 void GameApp::OnShutdownBegins() {
     // Closing the program never loses a game in progress: it is saved as the menu button
-    // saves it. A won game has no saved game any more.
-    if (mBoard && !mBoard->Model().IsAllSolved()) {
-        (void)mBoard->Model().SaveGame();
+    // saves it (a won game as the next one).
+    if (mBoard && !mBoard->Model().SaveOnLeaving()) {
+        ReportSaveFailure(*mBoard->Model().TakeSaveFailure());
     }
 }
 

@@ -11,6 +11,7 @@
 namespace tarnwick {
 
 class Board;
+struct SaveFailure;
 class TitleScreen;
 class TopScoresScreen;
 
@@ -40,10 +41,14 @@ public:
     // The top scores' click (after the screen left the widgets): deleted after the pass.
     void CloseTopScores();
 
+    // A save of the game or of the top scores failed: the player is warned once per run, in a
+    // message box and on the standard error stream, and the game goes on.
+    void ReportSaveFailure(const SaveFailure& failure);
+
     // "-headless" (the program entry chose the headless platform): with -play the replay runs
     // to the end of the demo as fast as it goes, and the program ends there.
     void HandleCommandLineOption(const std::string& name, const std::string& value) override;
-    // Saves a game in progress (not a won one) whenever the program ends.
+    // Saves the game on the board (a won one as the next game) whenever the program ends.
     void OnShutdownBegins() override;
     bool RunFrame(bool allowSleep) override;
     // F1 help on the board, F11 full screen, Ctrl+Q quit (saving a game in progress), M mute.
@@ -61,12 +66,16 @@ public:
 private:
     // Marks the loading failed, shows the text as a fatal error and ends the program.
     [[noreturn]] void FailStart(const std::string& text);
+    // The data folder (the start folder, -changedir's) must exist and hold the game's data;
+    // else the start ends naming the folder and how to name another.
+    void CheckDataFolder();
     // The levels file is checked as tarnwick-tool levels check checks it: a file that cannot be
     // read, a missing level, a count below 1, a grid larger than its deck (every problem that
     // keeps a level from being dealt and won) ends the start with the file, level and problem.
     void CheckLevelsFile();
     ravix::OwnedWidget<TopScoresScreen> mTopScores;
     bool mEndWithDemo = false;
+    bool mSaveFailureReported = false;
     // Set at most once: the resources could not be loaded, and the menu never shows.
     std::atomic<bool> mLoadingFailed = false;
     bool mMuted = false;

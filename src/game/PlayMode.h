@@ -17,6 +17,22 @@ enum class PlayMode : int {
     return static_cast<int>(mode);
 }
 
+// The name the player knows a difficulty by ("Beginner", "Easy", "Normal", "Hard").
+[[nodiscard]] constexpr const char* ModeName(PlayMode mode) {
+    switch (mode) {
+    case PlayMode::Beginner:
+        return "Beginner";
+    case PlayMode::Easy:
+        return "Easy";
+    case PlayMode::Normal:
+        return "Normal";
+    case PlayMode::Hard:
+        return "Hard";
+    default:
+        return "Resume";
+    }
+}
+
 // Whether a number (from a saved game) is one of the four difficulties a game is played in.
 [[nodiscard]] constexpr bool IsDifficulty(int number) {
     return number >= ModeNumber(PlayMode::Beginner) && number <= ModeNumber(PlayMode::Hard);

@@ -6,10 +6,10 @@
 #include "files/WholeFile.h"
 #include "game/PlayMode.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <locale>
@@ -37,24 +37,14 @@ bool ReadCard(std::istream& in, SavedCard& card) {
     return (solved == 0 || solved == 1) && std::isfinite(card.mX) && std::isfinite(card.mY);
 }
 
-// Saving fails silently for the player, but whoever runs the program from a shell learns once
-// that nothing is being kept, and why.
-void NoteSaveFailure(const std::string& path, int error) {
-    static std::atomic<bool> noted = false;
-    if (!noted.exchange(true)) {
-        std::fprintf(stderr, "tarnwick: cannot save the game in %s: %s\n", path.c_str(),
-                     std::strerror(error != 0 ? error : EIO));
-    }
-}
-
 // Makes the save folder and replaces the file there with contents.
-bool WriteSaveFile(const std::string& path, const std::string& contents) {
+std::optional<SaveFailure> WriteSaveFile(const std::string& path, const std::string& contents) {
     errno = 0;
     if (MakeSaveFolder() && ravix::WriteFileAtomically(path, contents)) {
-        return true;
+        return std::nullopt;
     }
-    NoteSaveFailure(path, errno);
-    return false;
+    const int error = errno;
+    return SaveFailure{SaveFolder(), std::strerror(error != 0 ? error : EIO)};
 }
 
 } // namespace
@@ -76,7 +66,10 @@ std::string FormatSavedGame(const SavedGame& game) {
 }
 
 bool IsPlayableSavedGame(const SavedGame& game) {
+    const long long total = static_cast<long long>(game.mScore) + game.mPendingScore;
     return IsDifficulty(game.mMode) && game.mLevelIndex >= 0 && game.mTicks >= 0 &&
+           game.mTicks <= kMaxTicks && std::llabs(static_cast<long long>(game.mScore)) <= kScoreLimit &&
+           std::llabs(total) <= kScoreLimit &&
            std::isfinite(game.mCardScale) && game.mCardScale > 0.0f && game.mCardScale <= 1.0f;
 }
 
@@ -124,13 +117,24 @@ bool MakeSaveFolder() {
     return ravix::MakePrivateFolder(SaveFolder());
 }
 
-bool WriteSavedGame(const std::string& text) {
+std::optional<SaveFailure> WriteSavedGame(const std::string& text) {
     return WriteSaveFile(SavedGamePath(), text);
 }
 
-bool SavedGameExists() {
+bool SavedGameFileExists() {
     std::error_code error;
     return std::filesystem::exists(SavedGamePath(), error);
+}
+
+std::string SetAsideSavedGame() {
+    const std::string kept = SavedGamePath() + ".bad";
+    std::error_code error;
+    std::filesystem::rename(SavedGamePath(), kept, error);
+    if (error) {
+        DeleteSavedGame();
+        return "";
+    }
+    return kept;
 }
 
 void DeleteSavedGame() {
@@ -139,8 +143,10 @@ void DeleteSavedGame() {
 }
 
 std::array<TopScore, 3> MergeTopScore(std::array<TopScore, 3> records, int seconds, int score) {
+    // In 64 bits: the records come from a file and may hold any two ints.
     TopScore& balance = records[kBestBalance];
-    if (score - seconds > balance.mScore - balance.mTime) {
+    if (static_cast<long long>(score) - seconds >
+        static_cast<long long>(balance.mScore) - balance.mTime) {
         balance = {score, seconds};
     }
     TopScore& highest = records[kHighestScore];
@@ -175,14 +181,18 @@ std::array<TopScore, 3> ReadTopScores() {
     return records;
 }
 
-void RecordTopScore(int seconds, int score) {
-    const std::array<TopScore, 3> records = MergeTopScore(ReadTopScores(), seconds, score);
+TopScoreOutcome RecordTopScore(int seconds, int score) {
+    const std::array<TopScore, 3> before = ReadTopScores();
+    const std::array<TopScore, 3> records = MergeTopScore(before, seconds, score);
     std::ostringstream out;
     out.imbue(std::locale::classic());
     for (const TopScore& record : records) {
         out << record.mScore << ' ' << record.mTime << '\n';
     }
-    (void)WriteSaveFile(TopScoresPath(), out.str());
+    TopScoreOutcome outcome;
+    outcome.mEnteredRecords = records != before;
+    outcome.mFailure = WriteSaveFile(TopScoresPath(), out.str());
+    return outcome;
 }
 
 } // namespace tarnwick

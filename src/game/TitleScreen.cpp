@@ -1,5 +1,6 @@
 #include "game/TitleScreen.h"
 
+#include "game/Board.h"
 #include "game/FlickeringButtonWidget.h"
 #include "game/GameApp.h"
 #include "game/GameResources.h"
@@ -152,6 +153,33 @@ void TitleScreen::ShowDifficultyMenu() {
     FocusButton(kBeginner);
 }
 
+void TitleScreen::PlayFromSavedGame() {
+    const BoardModel::SavedGameState state =
+        BoardModel::InspectSavedGame(Board::CurrentCardPictures());
+    // The saved game is a file outside the run: a replay sees what the recording saw. Setting
+    // an unusable one aside takes no input, so it needs no place in the recording.
+    bool usable = state == BoardModel::SavedGameState::Usable;
+    mApp->SyncDemoBool(usable);
+    if (usable) {
+        ShowResumeMenu();
+        return;
+    }
+    if (state == BoardModel::SavedGameState::Unusable) {
+        SetAsideUnusableSave();
+    }
+    ShowDifficultyMenu();
+}
+
+void TitleScreen::SetAsideUnusableSave() {
+    const std::string kept = SetAsideSavedGame();
+    const std::string where = kept.empty() ? "It could not be kept." : "It is kept as " + kept + ".";
+    // Some system boxes do not wrap: the lines are broken here.
+    mApp->ShowSystemMessageBox("Your saved game could not be read, so it was set aside.\n" + where +
+                                   "\nChoose a difficulty for a new game.",
+                               "Saved Game Not Used",
+                               ravix::kMessageBoxOk | ravix::kMessageBoxIconWarning);
+}
+
 void TitleScreen::ShowResumeMenu() {
     ShowButtons({kPlay, kScores, kExit, kOptions}, false);
     ShowButtons({kResume, kNew}, true);
@@ -178,9 +206,7 @@ void TitleScreen::OnButtonClick(int id) {
         return;
     case kPlay: {
         // The saved game is a file outside the run: a replay sees what the recording saw.
-        bool saved = SavedGameExists();
-        mApp->SyncDemoBool(saved);
-        saved ? ShowResumeMenu() : ShowDifficultyMenu();
+        PlayFromSavedGame();
         return;
     }
     case kScores:

@@ -51,6 +51,10 @@ public:
 private:
     void ShowButtons(std::initializer_list<int> ids, bool visible);
     void ShowResumeMenu();
+    // Play: the resume menu for a saved game a board can continue; else the difficulties, after
+    // setting an unusable saved game aside and telling the player so.
+    void PlayFromSavedGame();
+    void SetAsideUnusableSave();
     // The game's information page, about.html of the data folder, in the user's browser.
     void OpenAboutPage();
 

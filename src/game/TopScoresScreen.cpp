@@ -9,6 +9,7 @@
 #include "widgets/HyperlinkWidget.h"
 #include "widgets/WidgetManager.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tarnwick {
@@ -23,11 +24,27 @@ std::string FormatRecord(const TopScore& record) {
 
 // The baselines of the three lines, under the headings the background carries.
 constexpr int kLineBaselines[] = {240, 350, 460};
+// What a record box says before any game was won.
+const ravix::Color kExplanationColor(220, 214, 190);
+constexpr const char* kNoGamesText = "No games yet";
+// Under the first box: what its heading, "Best balance", measures.
+constexpr const char* kBalanceText = "balance: the points of a game minus its seconds";
+constexpr int kBalanceBaseline = 278;
+
+// No game was won: every record is still the zeros of a missing file.
+bool NoGamesWon(const std::array<TopScore, 3>& records) {
+    return std::all_of(records.begin(), records.end(),
+                       [](const TopScore& record) { return record == TopScore{}; });
+}
 
 } // namespace
 
 TopScoresScreen::TopScoresScreen(GameApp* app) : mApp(app) {
     const std::array<TopScore, 3> records = ReadTopScores();
+    if (NoGamesWon(records)) {
+        mLine1 = mLine2 = mLine3 = kNoGamesText;
+        return;
+    }
     mLine1 = FormatRecord(records[0]);
     mLine2 = FormatRecord(records[1]);
     mLine3 = FormatRecord(records[2]);
@@ -84,6 +101,12 @@ void TopScoresScreen::Draw(ravix::Graphics& g) {
     const std::string* lines[] = {&mLine1, &mLine2, &mLine3};
     for (int i = 0; i < 3; ++i) {
         g.DrawString(*lines[i], 400 - FONT_DEFAULT->StringWidth(*lines[i]) / 2, kLineBaselines[i]);
+    }
+    if (FONT_MICRO != nullptr) {
+        g.SetFont(FONT_MICRO);
+        g.SetColor(kExplanationColor);
+        g.DrawString(kBalanceText, 400 - FONT_MICRO->StringWidth(kBalanceText) / 2,
+                     kBalanceBaseline);
     }
 }
 

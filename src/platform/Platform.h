@@ -4,6 +4,7 @@
 #include "platform/PixelView.h"
 #include "platform/PlatformMessage.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -156,8 +157,11 @@ public:
 
     // The program's arguments as the process received them, the program name first.
     virtual std::vector<std::string> CommandLineArguments() = 0;
-    // Developer output: statistics and diagnostics.
+    // Developer output: statistics and diagnostics. A program run by a player prints them only
+    // when asked to (SetDiagnosticsShown).
     virtual void DebugOutput(const std::string& text) = 0;
+    void SetDiagnosticsShown(bool shown) { mDiagnosticsShown = shown; }
+    [[nodiscard]] bool DiagnosticsShown() const { return mDiagnosticsShown; }
     // Ends the process with the exit code; does not return.
     [[noreturn]] virtual void EndProcess(int code) = 0;
 
@@ -165,6 +169,9 @@ public:
     // they do anything, removed as the last thing they do. Only a virtual clock cares.
     virtual void AddClockThread(std::thread::id /*thread*/) {}
     virtual void RemoveClockThread(std::thread::id /*thread*/) {}
+
+private:
+    std::atomic<bool> mDiagnosticsShown = false;
 };
 
 } // namespace ravix

@@ -106,6 +106,9 @@ TEST_F(BoardModelTest, TheClockCountsUpdatesOfARunningUnwonGame) {
              }
          },
          500},
+        // The clock stops at its limit instead of wrapping round.
+        {"at its limit", [](BoardModel&, SavedGame& game) { game.mTicks = kMaxTicks - 10; },
+         kMaxTicks},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mName);
@@ -116,6 +119,39 @@ TEST_F(BoardModelTest, TheClockCountsUpdatesOfARunningUnwonGame) {
         ASSERT_TRUE(model->Restore(game));
         RunUpdates(*model, 30);
         EXPECT_EQ(model->Ticks(), c.mTicks);
+    }
+}
+
+TEST_F(BoardModelTest, ScoringSaturatesAtTheScoreLimits) {
+    const struct {
+        const char* mName;
+        int mScore;
+        int mPending;
+        bool mScoring; // a scoring triple, else three solved cards (a failure)
+        long long mTarget; // score + pending afterwards
+    } cases[] = {
+        {"a score just below the top", kScoreLimit - 5, 0, true, kScoreLimit},
+        {"pending points at the top", kScoreLimit - 50, 50, true, kScoreLimit},
+        {"a penalty at the bottom", -kScoreLimit + 1, 0, false, -kScoreLimit},
+        {"a penalty within the range", 0, 0, false, -3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mName);
+        auto model = NewModel(PlayMode::Easy);
+        SavedGame game = model->State();
+        game.mScore = c.mScore;
+        game.mPendingScore = c.mPending;
+        ASSERT_TRUE(model->Restore(game));
+        // Easy pre-solves every fourth card: three of them always fail together.
+        const std::array<size_t, 3> triple =
+            c.mScoring ? ScoringTriple(*model) : std::array<size_t, 3>{0, 4, 8};
+        for (size_t index : triple) {
+            Pick(*model, index);
+        }
+        EXPECT_EQ(static_cast<long long>(model->Score()) + model->PendingScore(), c.mTarget);
+        RunUpdates(*model, 200);
+        EXPECT_LE(model->Score(), kScoreLimit);
+        EXPECT_GE(model->Score(), -kScoreLimit);
     }
 }
 
@@ -131,7 +167,7 @@ TEST_F(BoardModelTest, AWonGameIsRecordedOnceWithItsPendingPoints) {
     ravix::testing::WriteTextFile(SavedGamePath(), "left over");
     EXPECT_TRUE(model->Update(kAway, kAway));
     EXPECT_TRUE(model->IsGameEnded());
-    EXPECT_FALSE(SavedGameExists());
+    EXPECT_FALSE(SavedGameFileExists());
     EXPECT_EQ(ravix::testing::ReadTextFile(TopScoresPath()), "112 12\n112 12\n112 12\n");
     EXPECT_FALSE(model->Update(kAway, kAway)); // once
 }

@@ -10,15 +10,14 @@
 namespace tarnwick {
 namespace {
 
-// The small levels' level 0 dealt with seed 1 in mode 1, with a few fields changed and the first
-// card moved to fractional coordinates.
+// The small levels' level 0 dealt with seed 1 in mode 1, with a few fields changed.
 const std::string kSavedGame = "97 -3\n"
                                "1234\n"
                                "1\n"
                                "0\n"
-                               "0.85\n"
+                               "1\n"
                                "12\n"
-                               "1 2 1 0 142.5 245.25\n"
+                               "1 2 1 0 310 245\n"
                                "0 1 1 1 370 245\n"
                                "0 1 1 0 430 245\n"
                                "0 0 0 1 490 245\n"
@@ -57,9 +56,6 @@ TEST_F(BoardSaveTest, TheSavedGameIsTheBoardAsTextOneLinePerCard) {
     game.mScore = 97;
     game.mPendingScore = -3;
     game.mTicks = 1234;
-    game.mCardScale = 0.85f;
-    game.mCards[0].mX = 142.5f;
-    game.mCards[0].mY = 245.25f;
     ASSERT_TRUE(board.Model().Restore(game));
     EXPECT_TRUE(board.Model().SaveGame());
     EXPECT_EQ(ravix::testing::ReadTextFile(SavedGamePath()), kSavedGame);
@@ -68,6 +64,8 @@ TEST_F(BoardSaveTest, TheSavedGameIsTheBoardAsTextOneLinePerCard) {
 
 TEST_F(BoardSaveTest, ResumingRestoresEveryFieldAndDrawsNothingAtRandom) {
     ravix::testing::WriteTextFile(SavedGamePath(), kSavedGame);
+    EXPECT_EQ(BoardModel::InspectSavedGame(Board::CurrentCardPictures()),
+              BoardModel::SavedGameState::Usable);
     ravix::gRandom.Seed(7);
     Board& board = StartBoard(PlayMode::Resume);
     const BoardModel& game = board.Model();
@@ -77,22 +75,22 @@ TEST_F(BoardSaveTest, ResumingRestoresEveryFieldAndDrawsNothingAtRandom) {
     EXPECT_EQ(game.Ticks(), 1234);
     EXPECT_EQ(game.Mode(), PlayMode::Easy);
     EXPECT_EQ(game.LevelIndex(), 0);
-    EXPECT_EQ(game.CardScale(), 0.85f);
+    EXPECT_EQ(game.CardScale(), 1.0f);
     EXPECT_FALSE(game.IsHelpShown());
     ASSERT_EQ(game.Cards().size(), 12u);
     // Leaving at once writes the same game back.
-    EXPECT_TRUE(game.SaveGame());
+    EXPECT_TRUE(board.Model().SaveGame());
     EXPECT_EQ(ravix::testing::ReadTextFile(SavedGamePath()), kSavedGame);
     RunUpdates(1);
     for (size_t k = 0; k < 12; ++k) {
         const Card& card = *game.Cards()[k];
         EXPECT_EQ(card.mSolved, k % 4 == 0) << k;
         EXPECT_FALSE(card.mPeek) << k;
-        EXPECT_EQ(card.mBaseScale, 0.85f) << k;
+        EXPECT_EQ(card.mBaseScale, 1.0f) << k;
         EXPECT_EQ(card.mLayers[Card::kBackLayer]->mVisible, !card.mSolved) << k;
     }
-    EXPECT_EQ(game.Cards()[0]->mX, 142.5f);
-    EXPECT_EQ(game.Cards()[0]->mY, 245.25f);
+    EXPECT_EQ(game.Cards()[0]->mX, 310.0f);
+    EXPECT_EQ(game.Cards()[0]->mY, 245.0f);
     EXPECT_EQ(game.Cards()[11]->mColor, 0);
     EXPECT_EQ(game.Cards()[11]->mShape, 0);
     EXPECT_EQ(game.Cards()[11]->mSymbol, 2);
@@ -103,10 +101,12 @@ TEST_F(BoardSaveTest, ResumingABeginnerGameOnALaterLevelPeeksAndUsesThatLevel) {
     text = text.substr(0, text.find("12\n")) + "12\n";
     const char* cards[] = {"1 5 1 2", "0 6 2 3", "0 7 1 3", "0 5 2 2", "1 6 1 2", "0 7 2 2",
                            "0 5 1 3", "0 6 2 2", "1 7 1 2", "0 5 2 3", "0 6 1 3", "0 7 2 3"};
-    for (const char* card : cards) {
-        text += std::string(card) + " 100 100\n";
+    for (int k = 0; k < 12; ++k) {
+        // Level 1 has level 0's grid: the same places.
+        text += std::string(cards[k]) + " " + std::to_string(310 + 60 * (k % 4)) + " " +
+                std::to_string(245 + 60 * (k / 4)) + "\n";
     }
-    text.replace(text.find("\n0\n0.85"), 3, "\n1\n"); // level 1, whose values these are
+    text.replace(text.find("\n0\n1\n12"), 3, "\n1\n"); // level 1, whose values these are
     ravix::testing::WriteTextFile(SavedGamePath(), text);
     const BoardModel& game = StartBoard(PlayMode::Resume).Model();
     EXPECT_EQ(game.Mode(), PlayMode::Beginner);
@@ -137,12 +137,24 @@ TEST_F(BoardSaveTest, ASavedGameThatDoesNotFitIsDiscardedForANewDeal) {
         {"a colour the level lacks", WithLine(18, "0 2 2 0 490 365")},
         {"a symbol the level lacks", WithLine(18, "0 3 0 0 490 365")},
         {"a solved flag of 2", WithLine(18, "2 2 0 0 490 365")},
+        {"a score beyond what a game reaches", WithLine(1, "100000000 0")},
+        {"pending points beyond it", WithLine(1, "97 99999903")},
+        {"a score below it", WithLine(1, "-100000000 0")},
+        {"a clock beyond 1000 hours", WithLine(2, "360000001")},
+        {"a card moved off its place", WithLine(18, "0 2 0 0 900 365")},
+        {"a card moved a pixel", WithLine(7, "1 2 1 0 311 245")},
+        {"a card on the next card's place", WithLine(7, "1 2 1 0 370 245")},
+        {"a card scale other than the level's", WithLine(5, "0.5")},
+        {"garbage", "\x7f" "ELF garbage"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mName);
         mApp.reset();
         ravix::gRandom.Seed(1);
         ravix::testing::WriteTextFile(SavedGamePath(), c.mText);
+        // What a board refuses is never offered for resuming.
+        EXPECT_EQ(BoardModel::InspectSavedGame(Board::CurrentCardPictures()),
+                  BoardModel::SavedGameState::Unusable);
         const BoardModel& game = StartBoard(PlayMode::Resume).Model();
         EXPECT_EQ(game.Mode(), PlayMode::Hard);
         EXPECT_EQ(game.Score(), 100);

@@ -1,3 +1,4 @@
+#include "files/WholeFile.h"
 #include "game/GameTestSupport.h"
 #include "game/Level.h"
 #include "game/SaveFiles.h"
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <set>
 
 namespace tarnwick {
@@ -142,15 +145,11 @@ TEST_F(BoardTest, PicksAreJudgedOnTheThirdCard) {
                 << i;
             EXPECT_EQ(CardAt(board, i).mSelected, !c.mScored) << i;
         }
-        // A scored triple's "+N" rises from the card clicked last.
+        // A scored triple's "+N", and a failed one's "-3", rise from the card clicked last.
         const std::vector<std::string> texts = DrawBoard(board).mDefault;
-        if (c.mScored) {
-            const std::string bonus = "+" + std::to_string(c.mPending);
-            EXPECT_EQ(texts, (std::vector<std::string>{bonus + "@302,102#000000FF",
-                                                       bonus + "@300,100#FFFFFFFF"}));
-        } else {
-            EXPECT_TRUE(texts.empty());
-        }
+        const std::string bonus = (c.mScored ? "+" : "") + std::to_string(c.mPending);
+        EXPECT_EQ(texts, (std::vector<std::string>{bonus + "@302,102#000000FF",
+                                                   bonus + "@300,100#FFFFFFFF"}));
     }
 }
 
@@ -254,7 +253,7 @@ TEST_F(BoardTest, ALevelWithoutCardsGoesBackToTheTitleWithAMessage) {
         EXPECT_EQ(message->mBodyText, "Level 0 of Properties/Levels.txt has no cards to deal.");
         EXPECT_TRUE(App().mSounds.empty());
         EXPECT_FALSE(std::filesystem::exists(TopScoresPath()));
-        EXPECT_FALSE(SavedGameExists());
+        EXPECT_FALSE(SavedGameFileExists());
     }
 }
 
@@ -321,7 +320,7 @@ TEST_F(BoardTest, TheMenuButtonClosesTheHelpFirstThenSavesAndShowsTheTitle) {
     board.OnButtonClick(Board::kMenuButton);
     EXPECT_FALSE(board.Model().IsHelpShown());
     EXPECT_EQ(App().mBoard, &board);
-    EXPECT_FALSE(SavedGameExists());
+    EXPECT_FALSE(SavedGameFileExists());
     board.OnButtonClick(Board::kHelpButton);
     EXPECT_TRUE(board.Model().IsHelpShown());
     board.OnButtonClick(Board::kHelpButton);
@@ -333,7 +332,7 @@ TEST_F(BoardTest, TheMenuButtonClosesTheHelpFirstThenSavesAndShowsTheTitle) {
     App().mSounds.clear();
     board.OnButtonClick(Board::kMenuButton);
     EXPECT_EQ(App().mSounds, std::vector<int>{kButton});
-    EXPECT_TRUE(SavedGameExists());
+    EXPECT_TRUE(SavedGameFileExists());
     EXPECT_EQ(App().mBoard, nullptr);
     ASSERT_NE(App().mTitleScreen, nullptr);
     EXPECT_FALSE(App().mWidgets->HasChild(&board));
@@ -355,7 +354,7 @@ TEST_F(BoardTest, AWonGameRecordsItsScoreAndTheNextClickDealsTheNextLevel) {
     RunUpdates(1);
     EXPECT_TRUE(board.Model().IsAllSolved());
     EXPECT_EQ(App().mSounds, std::vector<int>{kGameEnd});
-    EXPECT_FALSE(SavedGameExists());
+    EXPECT_FALSE(SavedGameFileExists());
     // 100 + 44 pending, counted at once; the clock stopped at 6003 ticks, 60 seconds.
     EXPECT_EQ(ravix::testing::ReadTextFile(TopScoresPath()), "144 60\n144 60\n144 60\n");
     for (const auto& card : board.Model().Cards()) {
@@ -379,7 +378,7 @@ TEST_F(BoardTest, AWonGameRecordsItsScoreAndTheNextClickDealsTheNextLevel) {
     EXPECT_EQ(board.Model().LevelIndex(), 0);
 }
 
-TEST_F(BoardTest, LeavingAWonGameWithTheMenuButtonSavesNothing) {
+TEST_F(BoardTest, LeavingAWonGameWithTheMenuButtonSavesTheNextGame) {
     Board& board = StartBoard(PlayMode::Easy);
     // No spare card: the triple wins the game.
     PlaceCards(board, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}, {}, Spare::No);
@@ -387,8 +386,18 @@ TEST_F(BoardTest, LeavingAWonGameWithTheMenuButtonSavesNothing) {
     RunUpdates(1);
     ASSERT_TRUE(board.Model().IsAllSolved());
     board.OnButtonClick(Board::kMenuButton);
-    EXPECT_FALSE(SavedGameExists());
     EXPECT_NE(App().mTitleScreen, nullptr);
+    // The next game as the click would have dealt it, before any update of it ran.
+    std::string text;
+    ASSERT_EQ(ravix::ReadWholeFile(SavedGamePath(), 1 << 16, text), ravix::WholeFileResult::kRead);
+    const std::optional<SavedGame> saved = ParseSavedGame(text, 100);
+    ASSERT_TRUE(saved.has_value()) << text;
+    EXPECT_EQ(saved->mLevelIndex, 1);
+    EXPECT_EQ(saved->mMode, ModeNumber(PlayMode::Easy));
+    EXPECT_EQ(saved->mScore, BoardModel::kStartScore);
+    EXPECT_EQ(saved->mPendingScore, 0);
+    EXPECT_EQ(saved->mTicks, 0);
+    EXPECT_EQ(saved->mCards.size(), 12u);
 }
 
 TEST_F(BoardTest, InBeginnerModeTheHelpComesFirstAndTheFirstHintRightAfterIt) {
@@ -413,9 +422,39 @@ TEST_F(BoardTest, InBeginnerModeTheHelpComesFirstAndTheFirstHintRightAfterIt) {
     EXPECT_EQ(board.Model().IdleTimer(), BoardModel::kIdleHintDelay);
 }
 
+TEST_F(BoardTest, AWonGameSaysNewBestOnlyWhenItEnteredTheRecords) {
+    const struct {
+        const char* mRecords; // null: none yet
+        bool mNewBest;
+    } cases[] = {{nullptr, true}, {"1000 1\n1000 1\n1000 1\n", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mNewBest);
+        mApp.reset();
+        std::filesystem::remove(TopScoresPath());
+        if (c.mRecords != nullptr) {
+            ravix::testing::WriteTextFile(TopScoresPath(), c.mRecords);
+        }
+        Board& board = StartBoard(PlayMode::Normal);
+        // 1000 s into the game: no record of 1 s falls.
+        SavedGame game = Placed(board, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}, {}, Spare::No);
+        game.mTicks = 100000;
+        ASSERT_TRUE(board.Model().Restore(game));
+        ClickCards(board, {0, 1, 2});
+        RunUpdates(1);
+        ASSERT_TRUE(board.Model().IsAllSolved());
+        const std::vector<std::string> texts = DrawBoard(board).mDefault;
+        auto drawn = [&](const std::string& start) {
+            return std::any_of(texts.begin(), texts.end(),
+                               [&](const std::string& text) { return text.starts_with(start); });
+        };
+        EXPECT_TRUE(drawn("Next: level 2 - Normal@"));
+        EXPECT_EQ(drawn("New best!@"), c.mNewBest);
+    }
+}
+
 TEST_F(BoardTest, DrawsTheScoreTheClockAndTheBonusAtTheirPlaces) {
     Board& board = StartBoard(PlayMode::Easy);
-    // A won game at -7 points after 12:05.
+    // A first won game (so a new best) at -7 points after 12:05.
     SavedGame game = board.Model().State();
     game.mScore = -7;
     game.mTicks = 6000 * 12 + 100 * 5 + 99;
@@ -428,12 +467,18 @@ TEST_F(BoardTest, DrawsTheScoreTheClockAndTheBonusAtTheirPlaces) {
     board.ShowBonus(44, 310, 245);
     const DrawnTexts drawn = DrawBoard(board);
 
-    EXPECT_EQ(drawn.mSmall, (std::vector<std::string>{"-7@390,72#FFFFFFFF", "12@66,76#FFFFFFFF"}));
+    // The level label lies under the game's name, right of the score, above the cards.
+    EXPECT_EQ(drawn.mSmall, (std::vector<std::string>{"-7@390,72#FFFFFFFF", "12@66,76#FFFFFFFF",
+                                                      "Level 1 - Easy@620,100#ECC468FF"}));
     EXPECT_EQ(drawn.mMicro, std::vector<std::string>{"05@95,73#00FF00FF"});
     EXPECT_EQ(drawn.mDefault,
               (std::vector<std::string>{"+44@312,247#000000FF", "+44@310,245#FFFFFFFF",
                                         "Click for next game@310,302#000000FF",
-                                        "Click for next game@308,300#FFFFFFFF"}));
+                                        "Click for next game@308,300#FFFFFFFF",
+                                        "Next: level 2 - Easy@302,338#000000FF",
+                                        "Next: level 2 - Easy@300,336#FFFFFFFF",
+                                        "New best!@357,374#000000FF",
+                                        "New best!@355,372#FFFFFFFF"}));
     // The "+N" rises one pixel a frame.
     EXPECT_EQ(DrawBoard(board).mDefault[1], "+44@310,244#FFFFFFFF");
 }

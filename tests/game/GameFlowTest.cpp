@@ -14,6 +14,8 @@
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>
+#include <functional>
+#include <sstream>
 
 using namespace tarnwick;
 using namespace tarnwick::testing;
@@ -105,7 +107,7 @@ TEST_F(GameFlowTest, ABeginnerGamePlayedFromTheTitleToTheNextLevel) {
         EXPECT_EQ(record.mTime, seconds);
     }
     EXPECT_TRUE(std::filesystem::exists(SaveFolder() + "topscores"));
-    EXPECT_FALSE(SavedGameExists());
+    EXPECT_FALSE(SavedGameFileExists());
     // The clock stops with the last card.
     const int ticks = board.Model().Ticks();
     app.RunFor(500);
@@ -136,7 +138,7 @@ TEST_F(GameFlowTest, LeavingWithTheMenuButtonAndResumingRestoresTheSameGame) {
     app.Click(kMenuX, kBoardMenuY);
     ASSERT_EQ(app.mBoard, nullptr);
     ASSERT_NE(app.mTitleScreen, nullptr);
-    EXPECT_TRUE(SavedGameExists());
+    EXPECT_TRUE(SavedGameFileExists());
     // Back at the title the main menu shows at once.
     EXPECT_TRUE(Shown(app.mTitleScreen->GetButton(TitleScreen::kPlay)));
 
@@ -151,15 +153,126 @@ TEST_F(GameFlowTest, LeavingWithTheMenuButtonAndResumingRestoresTheSameGame) {
     ASSERT_TRUE(app.RunUntil([&] { return app.mBoard != nullptr; }));
     EXPECT_EQ(app.mBoard->Model().State(), left);
     // Resuming keeps the saved game until the game is won or a new one is chosen.
-    EXPECT_TRUE(SavedGameExists());
+    EXPECT_TRUE(SavedGameFileExists());
 
     // New from the resume menu discards it.
     app.RunFor(20);
     app.Click(kMenuX, kBoardMenuY);
     app.Click(kMenuX, kFirstRowY);
     app.Click(kMenuX, kThirdRowY);
-    EXPECT_FALSE(SavedGameExists());
+    EXPECT_FALSE(SavedGameFileExists());
     EXPECT_TRUE(Shown(app.mTitleScreen->GetButton(TitleScreen::kBeginner)));
+}
+
+TEST_F(GameFlowTest, LeavingAWonGameKeepsTheProgressForResume) {
+    for (const bool closeProgram : {false, true}) {
+        SCOPED_TRACE(closeProgram ? "closing the program" : "the menu button");
+        StartBoard(kFirstRowY);
+        mApp->Click(kMenuX, 300); // the help picture
+        ASSERT_TRUE(SolveBoard(*mApp));
+        mApp->RunFor(100);
+        ASSERT_TRUE(mApp->mBoard->Model().IsGameEnded());
+        if (closeProgram) {
+            mApp->Post(ravix::MessageKind::Close);
+            mApp->RunFor(20);
+            StartAtMainMenu();
+        } else {
+            mApp->Click(kMenuX, kBoardMenuY);
+        }
+        FlowApp& app = *mApp;
+        app.Click(kMenuX, kFirstRowY);
+        ASSERT_TRUE(Shown(app.mTitleScreen->GetButton(TitleScreen::kResume)));
+        app.Click(kMenuX, kSecondRowY);
+        ASSERT_TRUE(app.RunUntil([&] { return app.mBoard != nullptr; }));
+        EXPECT_EQ(app.mBoard->Model().LevelIndex(), 1);
+        EXPECT_EQ(app.mBoard->Model().Mode(), PlayMode::Easy);
+        EXPECT_EQ(app.mBoard->Model().Score(), BoardModel::kStartScore);
+        EXPECT_FALSE(app.mBoard->Model().IsAllSolved());
+        mApp.reset();
+        DeleteSavedGame();
+    }
+}
+
+TEST_F(GameFlowTest, AFolderThatTakesNoSaveWarnsOnceAndTheGameGoesOn) {
+    StartBoard(kSecondRowY);
+    FlowApp& app = *mApp;
+    // A file where the save folder belongs: nothing can be written there.
+    std::filesystem::remove_all(SaveFolder());
+    ravix::testing::WriteTextFile(SaveFolder().substr(0, SaveFolder().size() - 1), "in the way");
+    app.Click(kMenuX, kBoardMenuY);
+    ASSERT_NE(app.mTitleScreen, nullptr);
+    const auto boxes = app.Headless().MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].mText.find("Tarnwick could not save your game in\n" + SaveFolder() + ": "),
+              0u)
+        << boxes[0].mText;
+    EXPECT_EQ(boxes[0].mFlags & 0xF0, ravix::kMessageBoxIconWarning);
+
+    // The game goes on: a won game cannot record its scores either, and says nothing more.
+    app.Click(kMenuX, kFirstRowY);
+    app.Click(kMenuX, kSecondRowY);
+    ASSERT_NE(app.mBoard, nullptr);
+    ASSERT_TRUE(SolveBoard(app));
+    app.RunFor(100);
+    EXPECT_TRUE(app.mBoard->Model().IsGameEnded());
+    app.Click(kMenuX, kBoardMenuY);
+    EXPECT_EQ(app.Headless().MessageBoxes().size(), 1u);
+}
+
+// The text with its line `index` (from 0) replaced by what change makes of it.
+std::string WithLineChanged(const std::string& text, size_t index,
+                            const std::function<std::string(const std::string&)>& change) {
+    std::istringstream in(text);
+    std::string out;
+    std::string line;
+    for (size_t i = 0; std::getline(in, line); ++i) {
+        out += (i == index ? change(line) : line) + "\n";
+    }
+    return out;
+}
+
+std::function<std::string(const std::string&)> Becomes(const std::string& line) {
+    return [line](const std::string&) { return line; };
+}
+
+TEST_F(GameFlowTest, ASavedGameTheGameCannotUseIsSetAsideWithOneMessage) {
+    // A real saved game to spoil: an easy game left at once.
+    StartBoard(kSecondRowY);
+    mApp->Click(kMenuX, kBoardMenuY);
+    const std::string good = ravix::testing::ReadTextFile(SavedGamePath());
+    mApp.reset();
+    const struct {
+        const char* mName;
+        std::string mText;
+    } cases[] = {
+        {"garbage", "this is no saved game\n"},
+        {"a score no game reaches", WithLineChanged(good, 0, Becomes("100000000 0"))},
+        {"pending points no game reaches", WithLineChanged(good, 0, Becomes("100 -100000100"))},
+        {"a clock beyond 1000 hours", WithLineChanged(good, 1, Becomes("360000001"))},
+        // The first card's face kept, its place (the last two values) off the board.
+        {"a card moved off the board", WithLineChanged(good, 6, [](const std::string& card) {
+             std::string face = card;
+             for (int value = 0; value < 2; ++value) {
+                 face.erase(face.rfind(' '));
+             }
+             return face + " 5 900";
+         })},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mName);
+        ravix::testing::WriteTextFile(SavedGamePath(), c.mText);
+        FlowApp& app = StartAtMainMenu();
+        app.Click(kMenuX, kFirstRowY);
+        EXPECT_FALSE(Shown(app.mTitleScreen->GetButton(TitleScreen::kResume)));
+        EXPECT_TRUE(Shown(app.mTitleScreen->GetButton(TitleScreen::kBeginner)));
+        EXPECT_FALSE(SavedGameFileExists());
+        EXPECT_EQ(ravix::testing::ReadTextFile(SavedGamePath() + ".bad"), c.mText);
+        const auto boxes = app.Headless().MessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].mText.find("could not be read"), std::string::npos) << boxes[0].mText;
+        EXPECT_NE(boxes[0].mText.find(SavedGamePath() + ".bad"), std::string::npos);
+        mApp.reset();
+    }
 }
 
 TEST_F(GameFlowTest, ClosingTheProgramSavesAGameInProgress) {
@@ -168,7 +281,7 @@ TEST_F(GameFlowTest, ClosingTheProgramSavesAGameInProgress) {
     app.RunFor(300);
     app.Post(ravix::MessageKind::Close);
     app.RunFor(20);
-    ASSERT_TRUE(SavedGameExists());
+    ASSERT_TRUE(SavedGameFileExists());
     const std::string saved = ravix::testing::ReadTextFile(SaveFolder() + "autosave");
     // Mode 2 and level 0 after the score and the clock.
     EXPECT_NE(saved.find("\n2\n0\n"), std::string::npos) << saved;
@@ -186,7 +299,9 @@ TEST_F(GameFlowTest, TheTopScoresLieOverTheMenuUntilAClick) {
         return nullptr;
     };
     ASSERT_NE(scoresScreen(), nullptr);
-    EXPECT_EQ(scoresScreen()->mLine1, "score: 0, time: 0 sec");
+    // Before any game was won every box says so.
+    EXPECT_EQ(scoresScreen()->mLine1, "No games yet");
+    EXPECT_EQ(scoresScreen()->mLine3, "No games yet");
     EXPECT_FALSE(scoresScreen()->mReturnLink->mVisible);
     app.Click(700, 50);
     EXPECT_EQ(scoresScreen(), nullptr);
@@ -225,6 +340,22 @@ TEST_F(GameFlowTest, EscapePausesTheBoardAndFreezesItsClock) {
     EXPECT_FALSE(board.Model().IsPaused());
     app.RunFor(500);
     EXPECT_GT(board.Model().Ticks(), ticks + 40);
+}
+
+TEST_F(GameFlowTest, AStartWithoutGameDataNamesTheFolderAndHowToNameAnother) {
+    const std::string empty = mHome.Path() + "/empty";
+    std::filesystem::create_directories(empty);
+    for (const std::string& folder : {mHome.Path() + "/nonexistent", empty}) {
+        SCOPED_TRACE(folder);
+        FlowApp app;
+        EXPECT_THROW(app.Start(folder), ravix::HeadlessProcessExit);
+        EXPECT_EQ(app.Headless().ExitCode(), 1);
+        const auto boxes = app.Headless().MessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].mText.find("No game data in " + folder + ": "), 0u) << boxes[0].mText;
+        EXPECT_NE(boxes[0].mText.find("-changedir=DIR"), std::string::npos) << boxes[0].mText;
+        std::filesystem::current_path(mOldFolder);
+    }
 }
 
 TEST_F(GameFlowTest, ALevelsFileThatCannotBePlayedEndsTheStartNamingLevelAndProblem) {

@@ -102,6 +102,8 @@ protected:
                              errors),
                   0)
             << errors;
+        // A good demo replays quietly: the framework's diagnostics wait for -verbose.
+        EXPECT_EQ(errors, "");
         EXPECT_EQ(ReadTextFile(SaveFile("autosave")), savedGame);
         EXPECT_EQ(ReadTextFile(SaveFile("topscores")), topScores);
     }
@@ -122,6 +124,21 @@ TEST_F(GameReplayTest, AHeadlessReplayLeavesTheSavedGameAndTopScoresOfTheRecordi
 TEST_F(GameReplayTest, AGamePlayedByKeysReplaysToTheSameFiles) {
     RecordKeyboardGame();
     ExpectReplayLeavesTheSameFiles();
+}
+
+TEST_F(GameReplayTest, AReplayThatCannotSaveWarnsOnStderrAndStillSucceeds) {
+    RecordGame();
+    std::filesystem::remove_all(mHome.Data() + "/Tarnwick/Save");
+    ravix::testing::WriteTextFile(mHome.Data() + "/Tarnwick/Save", "in the way");
+    std::string errors;
+    EXPECT_EQ(RunProgram("-play -demofile=" + DemoPath() + " -headless -changedir=" + mData.Path(),
+                         errors),
+              0)
+        << errors;
+    EXPECT_NE(errors.find("Tarnwick could not save your game in\n" + mHome.Data() +
+                          "/Tarnwick/Save/:"),
+              std::string::npos)
+        << errors;
 }
 
 TEST_F(GameReplayTest, ADemoThatCannotBeReplayedEndsWithAMessage) {

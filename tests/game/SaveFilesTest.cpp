@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <limits>
 #include <locale>
 
 namespace tarnwick {
@@ -50,6 +52,43 @@ TEST_F(SaveFilesTest, TiesKeepTheOlderRecord) {
     EXPECT_EQ(first[2].mScore, -20);
 }
 
+TEST_F(SaveFilesTest, RecordsOfAnyTwoNumbersCompareWithoutOverflow) {
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr int kMin = std::numeric_limits<int>::min();
+    // A balance of 2^32 - 1 is not beaten by 90, nor one of -(2^32 - 1) kept against it.
+    const std::array<TopScore, 3> huge = {TopScore{kMax, kMin}, TopScore{kMax, 1}, TopScore{0, 1}};
+    EXPECT_EQ(MergeTopScore(huge, 10, 100)[0], (TopScore{kMax, kMin}));
+    const std::array<TopScore, 3> tiny = {TopScore{kMin, kMax}, TopScore{kMin, 1}, TopScore{0, 1}};
+    EXPECT_EQ(MergeTopScore(tiny, 10, 100)[0], (TopScore{100, 10}));
+}
+
+TEST_F(SaveFilesTest, WhatAGameCannotReachIsNotASavedGame) {
+    const SavedGame base{100, 0, 0, 1, 0, 1.0f, {}};
+    const struct {
+        const char* mName;
+        std::function<void(SavedGame&)> mChange;
+        bool mPlayable;
+    } cases[] = {
+        {"the score at the top", [](SavedGame& g) { g.mScore = kScoreLimit; }, true},
+        {"the score beyond the top", [](SavedGame& g) { g.mScore = kScoreLimit + 1; }, false},
+        {"the score at the bottom", [](SavedGame& g) { g.mScore = -kScoreLimit; }, true},
+        {"the lowest int", [](SavedGame& g) { g.mScore = std::numeric_limits<int>::min(); }, false},
+        {"pending points beyond the top",
+         [](SavedGame& g) { g.mPendingScore = kScoreLimit - 99; }, false},
+        {"pending points to the bottom",
+         [](SavedGame& g) { g.mPendingScore = -kScoreLimit - 100; }, true},
+        {"the largest pending points",
+         [](SavedGame& g) { g.mPendingScore = std::numeric_limits<int>::max(); }, false},
+        {"the clock at its limit", [](SavedGame& g) { g.mTicks = kMaxTicks; }, true},
+        {"the clock beyond it", [](SavedGame& g) { g.mTicks = kMaxTicks + 1; }, false},
+    };
+    for (const auto& c : cases) {
+        SavedGame game = base;
+        c.mChange(game);
+        EXPECT_EQ(IsPlayableSavedGame(game), c.mPlayable) << c.mName;
+    }
+}
+
 TEST_F(SaveFilesTest, AMalformedFileKeepsWhatWasReadBeforeTheFault) {
     ravix::testing::WriteTextFile(TopScoresPath(), "120 30\nabc 5\n7 7\n");
     const std::array<TopScore, 3> records = ReadTopScores();
@@ -88,12 +127,12 @@ TEST_F(SaveFilesTest, ASavedGameReadsBackAsItWasWritten) {
 }
 
 TEST_F(SaveFilesTest, DeletingTheSavedGameIsQuietWhenThereIsNone) {
-    EXPECT_FALSE(SavedGameExists());
+    EXPECT_FALSE(SavedGameFileExists());
     DeleteSavedGame();
     ravix::testing::WriteTextFile(SavedGamePath(), "x");
-    EXPECT_TRUE(SavedGameExists());
+    EXPECT_TRUE(SavedGameFileExists());
     DeleteSavedGame();
-    EXPECT_FALSE(SavedGameExists());
+    EXPECT_FALSE(SavedGameFileExists());
 }
 
 } // namespace

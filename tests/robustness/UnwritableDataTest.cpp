@@ -64,7 +64,7 @@ protected:
     void ExpectPlayedWithOneNotice(const ProgramResult& result) {
         ASSERT_FALSE(result.mTimedOut) << result.Describe();
         EXPECT_TRUE(result.mExited && result.mExitCode == 0) << result.Describe();
-        EXPECT_EQ(CountOf(result.mErrors, "cannot save"), 1) << result.Describe();
+        EXPECT_EQ(CountOf(result.mErrors, "could not save your game"), 1) << result.Describe();
         EXPECT_EQ(CountOf(result.mErrors, "FATAL ERROR"), 0) << result.Describe();
     }
 

@@ -14,6 +14,13 @@ int ConsoleHeadlessPlatform::ShowMessageBox(const std::string& text, const std::
     return HeadlessPlatform::ShowMessageBox(text, caption, flags);
 }
 
+void ConsoleHeadlessPlatform::DebugOutput(const std::string& text) {
+    HeadlessPlatform::DebugOutput(text);
+    if (DiagnosticsShown()) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
+}
+
 int ConsoleHeadlessPlatform::ExitCodeFor(int code) const {
     return code == 0 && mErrorShown ? 1 : code;
 }

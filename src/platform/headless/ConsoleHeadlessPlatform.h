@@ -14,6 +14,8 @@ class ConsoleHeadlessPlatform : public HeadlessPlatform {
 public:
     int ShowMessageBox(const std::string& text, const std::string& caption, int flags) override;
     [[noreturn]] void EndProcess(int code) override;
+    // Kept as the headless platform keeps them, and printed when they are asked for.
+    void DebugOutput(const std::string& text) override;
 
     // An error box was shown during the run.
     [[nodiscard]] bool ErrorShown() const { return mErrorShown; }

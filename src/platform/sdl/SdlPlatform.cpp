@@ -707,6 +707,12 @@ Rect SdlPlatform::GetPresentationRect() {
 int SdlPlatform::ShowMessageBox(const std::string& text, const std::string& caption, int flags) {
     MessageBoxButtons buttons = ButtonsFor(flags);
     const int fallback = buttons.mButtons.front().buttonid;
+    // Errors and warnings also reach whoever started the program from a shell.
+    const int icon = flags & 0xF0;
+    const bool printed = icon == kMessageBoxIconError || icon == kMessageBoxIconWarning;
+    if (printed) {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    }
     // The windowless drivers have nowhere to show a box; nor has a session without a display.
     if (!IsWindowlessDriver(VideoDriver())) {
         SDL_MessageBoxData box{};
@@ -721,7 +727,9 @@ int SdlPlatform::ShowMessageBox(const std::string& text, const std::string& capt
             return pressed < 0 ? fallback : pressed; // closed without a button: the default
         }
     }
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    if (!printed) {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    }
     return fallback;
 }
 
@@ -817,6 +825,9 @@ std::vector<std::string> SdlPlatform::CommandLineArguments() {
 }
 
 void SdlPlatform::DebugOutput(const std::string& text) {
+    if (!DiagnosticsShown()) {
+        return;
+    }
     std::string line = text;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.pop_back();
