@@ -128,6 +128,12 @@ void Card::UpdateVisibility(bool faceUp) {
 }
 
 void Card::UpdateBlink() {
+    // The highlighted tile of a hint blinks in a look of its own, so that a hinted card never
+    // looks picked; a picked card shows the picked frame.
+    if (mLayers.size() > kSelectedTileLayer) {
+        ravix::Image* hint = IMAGE_TILES_HINT != nullptr ? IMAGE_TILES_HINT : IMAGE_TILES_SEL;
+        mLayers[kSelectedTileLayer]->mImage = mBlink && !mSelected ? hint : IMAGE_TILES_SEL;
+    }
     if (!mBlink) {
         return;
     }

@@ -42,6 +42,7 @@ ravix::Image* IMAGE_SLIDER_TRACK = nullptr;
 ravix::Image* IMAGE_SYMBOLS = nullptr;
 ravix::Image* IMAGE_TILES = nullptr;
 ravix::Image* IMAGE_TILES_SEL = nullptr;
+ravix::Image* IMAGE_TILES_HINT = nullptr;
 ravix::Image* IMAGE_UNKNOWN = nullptr;
 ravix::Font* FONT_DEFAULT = nullptr;
 ravix::Font* FONT_MICRO = nullptr;
@@ -110,6 +111,7 @@ bool ExtractGameResources(ravix::ResourceManager& manager) {
         IMAGE_SYMBOLS = manager.LookupImage("IMAGE_SYMBOLS").get();
         IMAGE_TILES = manager.LookupImage("IMAGE_TILES").get();
         IMAGE_TILES_SEL = manager.LookupImage("IMAGE_TILES_SEL").get();
+        IMAGE_TILES_HINT = manager.LookupImage("IMAGE_TILES_HINT").get();
         IMAGE_UNKNOWN = manager.LookupImage("IMAGE_UNKNOWN").get();
         FONT_DEFAULT = manager.LookupFont("FONT_DEFAULT");
         FONT_MICRO = manager.LookupFont("FONT_MICRO");

@@ -54,6 +54,8 @@ extern ravix::Image* IMAGE_SLIDER_TRACK;
 extern ravix::Image* IMAGE_SYMBOLS;
 extern ravix::Image* IMAGE_TILES;
 extern ravix::Image* IMAGE_TILES_SEL;
+// The look of a hinted card while it blinks, unlike the frame of a picked one.
+extern ravix::Image* IMAGE_TILES_HINT;
 extern ravix::Image* IMAGE_UNKNOWN;
 extern ravix::Font* FONT_DEFAULT;
 extern ravix::Font* FONT_MICRO;

@@ -119,7 +119,7 @@ TEST_F(CardTest, HoverIsAStrictTestAtTheCurrentScaleAndEnlargesTheCard) {
     EXPECT_TRUE(mCard.mHover);
 }
 
-TEST_F(CardTest, BlinkShowsTheHighlightedTileHalfOfEveryHundredUpdates) {
+TEST_F(CardTest, BlinkShowsTheHintLookHalfOfEveryHundredUpdates) {
     mCard.StartBlink();
     for (int update = 1; update <= 200; ++update) {
         mCard.Update();
@@ -127,9 +127,16 @@ TEST_F(CardTest, BlinkShowsTheHighlightedTileHalfOfEveryHundredUpdates) {
         ASSERT_EQ(mCard.mBlinkCounter, counter) << update;
         EXPECT_EQ(Shows(Card::kSelectedTileLayer), counter < 50) << update;
         EXPECT_TRUE(Shows(Card::kBackLayer)) << update;
+        EXPECT_EQ(mCard.mLayers[Card::kSelectedTileLayer]->mImage, IMAGE_TILES_HINT) << update;
     }
+    // Picking the hinted card ends the blink and shows the picked frame, not the hint's.
     mCard.Flip();
     EXPECT_FALSE(mCard.mBlink);
+    for (int update = 0; update < 20; ++update) { // the turn takes 20 updates
+        mCard.Update();
+    }
+    EXPECT_TRUE(Shows(Card::kSelectedTileLayer));
+    EXPECT_EQ(mCard.mLayers[Card::kSelectedTileLayer]->mImage, IMAGE_TILES_SEL);
 }
 
 TEST_F(CardTest, APeekingFaceDownCardShowsItsFaceDimmedInsteadOfTheBack) {

@@ -77,6 +77,7 @@ private:
             {"IMAGE_SYMBOLS", "symbols", 512, 64, 8, 1, "Game"},
             {"IMAGE_TILES", "tiles", 192, 256, 3, 4, "Game"},
             {"IMAGE_TILES_SEL", "tiles_selected", 192, 256, 3, 4, "Game"},
+            {"IMAGE_TILES_HINT", "tiles_hint", 192, 256, 3, 4, "Game"},
             {"IMAGE_UNKNOWN", "card_back", 64, 64, 1, 1, "Game"},
         };
         static constexpr const char* kSounds[][2] = {

@@ -31,6 +31,7 @@ public:
     explicit FixturePictures(int cell = 60) {
         IMAGE_TILES = Make(3 * cell, 4 * cell, 3, 4, 0xFF0000FF);
         IMAGE_TILES_SEL = Make(3 * cell, 4 * cell, 3, 4, 0xFF00FF00);
+        IMAGE_TILES_HINT = Make(3 * cell, 4 * cell, 3, 4, 0xFF00FFFF);
         IMAGE_SYMBOLS = Make(8 * cell, cell, 8, 1, 0xFFFF0000);
         IMAGE_UNKNOWN = Make(cell, cell, 1, 1, 0xFF808080);
         IMAGE_BKG = Make(8, 6, 1, 1, 0xFF000000);
@@ -49,9 +50,9 @@ public:
     }
     ~FixturePictures() {
         for (ravix::Image** image :
-             {&IMAGE_TILES, &IMAGE_TILES_SEL, &IMAGE_SYMBOLS, &IMAGE_UNKNOWN, &IMAGE_BKG,
-              &IMAGE_HELP, &IMAGE_PAUSE, &IMAGE_MENU_BTN, &IMAGE_HELP_BTN, &IMAGE_OPTIONS_BTN,
-              &IMAGE_MIN_BTN, &IMAGE_CLOSE_BTN}) {
+             {&IMAGE_TILES, &IMAGE_TILES_SEL, &IMAGE_TILES_HINT, &IMAGE_SYMBOLS, &IMAGE_UNKNOWN,
+              &IMAGE_BKG, &IMAGE_HELP, &IMAGE_PAUSE, &IMAGE_MENU_BTN, &IMAGE_HELP_BTN,
+              &IMAGE_OPTIONS_BTN, &IMAGE_MIN_BTN, &IMAGE_CLOSE_BTN}) {
             *image = nullptr;
         }
     }

@@ -82,7 +82,12 @@ protected:
         int count = 0;
         for (const std::string& folder : {PlayerFolder(), SettingsFolder()}) {
             for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+                // The writer's temporary files only: a saved game the replay cannot use is kept
+                // beside it as "autosave.bad", which is no leftover.
                 const std::string name = entry.path().filename().string();
+                if (!name.ends_with(".partial")) {
+                    continue;
+                }
                 for (const char* file : {"autosave.", "topscores.", "game.dmo.", "Tarnwick."}) {
                     count += name.starts_with(file) ? 1 : 0;
                 }
