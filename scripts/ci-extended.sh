@@ -54,11 +54,11 @@ longrun_stage() {
 }
 
 # The tests of the loading thread (application and game start), the cursor thread, the music
-# feeder, web transfers, the crash reporter's waits, the headless clock's threads, the instance
+# feeder, web transfers (tests_net), the crash reporter's waits, the headless clock's threads, the instance
 # lock's listener, and whole-program runs. The crash handler's own tests are left to the asan
 # stage: ThreadSanitizer takes the fault signals for itself and defers the handler's.
 TSAN_TESTS='AppLifecycle|AppResources|AppAudio|ALMusicInterface|HTTPTransfer|CrashReporter|HeadlessPlatform|MainLoop|DemoTest|WindowTest|InstanceLock|GameFlow|GameReplay|GameApp|BrokenData|UnwritableData|KillNine'
-TSAN_TARGETS=(tests_app tests_audio tests_platform tests_game tests_robustness)
+TSAN_TARGETS=(tests_app tests_audio tests_platform tests_net tests_game tests_robustness)
 
 tsan_stage() {
   cmake --preset tsan "${ccache_flags[@]}" >/dev/null
