@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 
 namespace ravix {
 
@@ -50,12 +51,21 @@ struct DemoFieldSpec {
 
 inline constexpr int kMaxDemoFields = 4;
 
-// A command: its number, its name as people read it and its payload's fields.
+// A command: its number, its name as people read it and its payload's fields (every field
+// has bits; the unused places of mFields keep 0).
 struct DemoCommandSpec {
     int mCommand = kDemoFiller;
     const char* mName = "";
     std::array<DemoFieldSpec, kMaxDemoFields> mFields{};
-    int mFieldCount = 0;
+
+    // The payload's fields, in stream order.
+    constexpr std::span<const DemoFieldSpec> Fields() const {
+        size_t count = 0;
+        while (count < mFields.size() && mFields[count].mBits > 0) {
+            ++count;
+        }
+        return {mFields.data(), count};
+    }
 };
 
 namespace demo_fields {
@@ -76,34 +86,30 @@ inline constexpr DemoCommandSpec kDemoCommandSpecs[] = {
     {kDemoRelativeMove,
      "mouse relative move",
      {demo_fields::Number(DemoField::X, 6, true, "dx"),
-      demo_fields::Number(DemoField::Y, 6, true, "dy")},
-     2},
+      demo_fields::Number(DemoField::Y, 6, true, "dy")}},
     // The button code: 1 left, 2 left double, -1 right, -2 right double, 3 middle.
     {kDemoMouseButton,
      "mouse button",
      {DemoFieldSpec{.mField = DemoField::Flag, .mBits = 1, .mWords = {"up", "down"}},
-      demo_fields::Number(DemoField::Code, 3, true, "button")},
-     2},
+      demo_fields::Number(DemoField::Code, 3, true, "button")}},
     {kDemoAbsoluteMove,
      "absolute mouse move",
      {demo_fields::Number(DemoField::X, 12, true, "x"),
-      demo_fields::Number(DemoField::Y, 12, true, "y")},
-     2},
-    {kDemoActivation, "activation", {demo_fields::Flag(1, "active")}, 1},
-    {kDemoMinimized, "minimised", {demo_fields::Flag(8, "minimised")}, 1},
+      demo_fields::Number(DemoField::Y, 12, true, "y")}},
+    {kDemoActivation, "activation", {demo_fields::Flag(1, "active")}},
+    {kDemoMinimized, "minimised", {demo_fields::Flag(8, "minimised")}},
     // Virtual-key codes (0..255).
-    {kDemoKeyDown, "key down", {demo_fields::Number(DemoField::Code, 8, false, "key")}, 1},
-    {kDemoKeyUp, "key up", {demo_fields::Number(DemoField::Code, 8, false, "key")}, 1},
+    {kDemoKeyDown, "key down", {demo_fields::Number(DemoField::Code, 8, false, "key")}},
+    {kDemoKeyUp, "key up", {demo_fields::Number(DemoField::Code, 8, false, "key")}},
     // The character: 8 bits, 16 when wide.
     {kDemoCharacter,
      "character",
      {demo_fields::Flag(1, "wide"),
-      DemoFieldSpec{.mField = DemoField::Code, .mBits = 8, .mWideBits = 16, .mLabel = "char"}},
-     2},
-    {kDemoClose, "close", {}, 0},
-    {kDemoMouseEnter, "mouse entered window", {}, 0},
-    {kDemoMouseLeave, "mouse left window", {}, 0},
-    {kDemoLoadingComplete, "loading complete", {}, 0},
+      DemoFieldSpec{.mField = DemoField::Code, .mBits = 8, .mWideBits = 16, .mLabel = "char"}}},
+    {kDemoClose, "close", {}},
+    {kDemoMouseEnter, "mouse entered window", {}},
+    {kDemoMouseLeave, "mouse left window", {}},
+    {kDemoLoadingComplete, "loading complete", {}},
     // Whether the read succeeded; then the value's type and bytes.
     {kDemoSettingsRead,
      "settings read",
@@ -111,28 +117,24 @@ inline constexpr DemoCommandSpec kDemoCommandSpecs[] = {
       DemoFieldSpec{
           .mField = DemoField::Number, .mBits = 32, .mOnlyWithFlag = true, .mLabel = "type"},
       DemoFieldSpec{
-          .mField = DemoField::Bytes, .mBits = 32, .mOnlyWithFlag = true, .mLabel = "length"}},
-     3},
-    {kDemoSettingsWrite, "settings write", {demo_fields::Flag(1, "success")}, 1},
+          .mField = DemoField::Bytes, .mBits = 32, .mOnlyWithFlag = true, .mLabel = "length"}}},
+    {kDemoSettingsWrite, "settings write", {demo_fields::Flag(1, "success")}},
     // The transfer's number, its result (0..255) and its content.
     {kDemoTransferResult,
      "web transfer result",
      {demo_fields::Number(DemoField::Number, 32, false, "transfer"),
       demo_fields::Number(DemoField::Code, 8, false, "result"),
-      DemoFieldSpec{.mField = DemoField::Text, .mBits = 16, .mSigned = true, .mLabel = "text"}},
-     3},
+      DemoFieldSpec{.mField = DemoField::Text, .mBits = 16, .mSigned = true, .mLabel = "text"}}},
     {kDemoDataSync,
      "data sync",
-     {DemoFieldSpec{.mField = DemoField::Bytes, .mBits = 32, .mLabel = "length"}},
-     1},
+     {DemoFieldSpec{.mField = DemoField::Bytes, .mBits = 32, .mLabel = "length"}}},
     // Notches (-128..127).
-    {kDemoWheel, "mouse wheel", {demo_fields::Number(DemoField::Code, 8, true, "notches")}, 1},
+    {kDemoWheel, "mouse wheel", {demo_fields::Number(DemoField::Code, 8, true, "notches")}},
     // Windowed or not, and the refresh rate in Hz (0..255).
     {kDemoDisplay,
      "display",
-     {demo_fields::Flag(8, "windowed"), demo_fields::Number(DemoField::Code, 8, false, "refresh")},
-     2},
-    {kDemoFiller, "filler", {}, 0},
+     {demo_fields::Flag(8, "windowed"), demo_fields::Number(DemoField::Code, 8, false, "refresh")}},
+    {kDemoFiller, "filler", {}},
 };
 
 // The command's entry in kDemoCommandSpecs, or null for a command the table does not know.

@@ -135,8 +135,7 @@ void DemoStream::WritePayload(const DemoEvent& event) {
     if (spec == nullptr) {
         return;
     }
-    for (int i = 0; i < spec->mFieldCount; ++i) {
-        const DemoFieldSpec& field = spec->mFields[i];
+    for (const DemoFieldSpec& field : spec->Fields()) {
         if (!field.mOnlyWithFlag || event.mFlag) {
             WriteField(field, event);
         }
@@ -214,8 +213,7 @@ bool DemoStream::ReadPayload(DemoEvent& event) {
     if (spec == nullptr) {
         return true; // no payload
     }
-    for (int i = 0; i < spec->mFieldCount; ++i) {
-        const DemoFieldSpec& field = spec->mFields[i];
+    for (const DemoFieldSpec& field : spec->Fields()) {
         if ((!field.mOnlyWithFlag || event.mFlag) && !ReadField(field, event)) {
             return false;
         }
@@ -257,8 +255,7 @@ std::string DemoStream::DescribePayload(const DemoEvent& event) {
         return "";
     }
     std::string text;
-    for (int i = 0; i < spec->mFieldCount; ++i) {
-        const DemoFieldSpec& field = spec->mFields[i];
+    for (const DemoFieldSpec& field : spec->Fields()) {
         if (field.mOnlyWithFlag && !event.mFlag) {
             continue;
         }

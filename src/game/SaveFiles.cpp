@@ -68,9 +68,10 @@ std::string FormatSavedGame(const SavedGame& game) {
 bool IsPlayableSavedGame(const SavedGame& game) {
     const long long total = static_cast<long long>(game.mScore) + game.mPendingScore;
     return IsDifficulty(game.mMode) && game.mLevelIndex >= 0 && game.mTicks >= 0 &&
-           game.mTicks <= kMaxTicks && std::llabs(static_cast<long long>(game.mScore)) <= kScoreLimit &&
-           std::llabs(total) <= kScoreLimit &&
-           std::isfinite(game.mCardScale) && game.mCardScale > 0.0f && game.mCardScale <= 1.0f;
+           game.mTicks <= kMaxTicks &&
+           std::llabs(static_cast<long long>(game.mScore)) <= kScoreLimit &&
+           std::llabs(total) <= kScoreLimit && std::isfinite(game.mCardScale) &&
+           game.mCardScale > 0.0f && game.mCardScale <= 1.0f;
 }
 
 std::optional<SavedGame> ParseSavedGame(std::string_view text, std::size_t maxCards) {

@@ -58,8 +58,8 @@ std::string FormatSavedGame(const SavedGame& game);
 [[nodiscard]] bool IsPlayableSavedGame(const SavedGame& game);
 // Reads a saved game's text. Empty when a value cannot be read or cannot be right whatever the
 // levels file says: values IsPlayableSavedGame refuses, a solved flag other than 0 or 1, a
-// position that is not finite, no cards, or more cards than maxCards or than the text can hold. Nothing is allocated for the cards before the
-// count has passed those checks.
+// position that is not finite, no cards, or more cards than maxCards or than the text can hold.
+// Nothing is allocated for the cards before the count has passed those checks.
 std::optional<SavedGame> ParseSavedGame(std::string_view text, std::size_t maxCards);
 
 // Why a save file could not be written: the folder it belongs in and the system's reason.
